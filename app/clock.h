@@ -1,0 +1,19 @@
+// The clocks the saver reads and its one way of waiting: the multimedia millisecond timer, the
+// system tick count and Sleep on Windows; a virtual clock in the tests.
+#pragma once
+
+#include <cstdint>
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+
+  // The millisecond timer (timeGetTime): drives the step clock and seeds the generator.
+  virtual std::uint32_t Milliseconds() = 0;
+  // The system tick count (GetTickCount): measures the password grace period.
+  virtual std::uint32_t TickCount() = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+// The clock of the platform the saver runs on.
+Clock& PlatformClock();

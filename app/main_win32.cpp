@@ -1,0 +1,21 @@
+// The Windows entry point: hands the platform's services and activities to start-up.
+#include <windows.h>
+
+#include "app/clock.h"
+#include "app/library_loader.h"
+#include "app/settings_store.h"
+#include "app/startup.h"
+#include "display/saver_window.h"
+#include "ui/settings_dialog.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  const StartupServices services{
+      PlatformClock(),
+      PlatformSettingsStore(),
+      PlatformLibraryLoader(),
+      [] { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); },
+      ShowSettingsDialog,
+      RunSaverWindow,
+  };
+  return SaverMain(instance, GetCommandLineA(), showCommand, services);
+}

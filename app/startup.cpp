@@ -1,0 +1,50 @@
+// Start-up in its fixed order: seed, module, command line, context, one activity, clean-up.
+#include "app/startup.h"
+
+#include "app/clock.h"
+#include "app/command_line.h"
+#include "app/password.h"
+#include "app/saver_context.h"
+#include "engine/random.h"
+
+std::int32_t runMode = kNoRunMode;
+ModuleHandle moduleInstance = nullptr;
+SaverContext* saverContext = nullptr;
+WindowHandle parentWindow = 0;
+
+int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
+              const StartupServices& services) {
+  SeedRandom(services.clock.Milliseconds());
+  moduleInstance = instance;
+
+  const ParsedCommandLine parsed = ParseCommandLine(commandLine, services.foregroundWindow);
+  runMode = parsed.runMode;
+  parentWindow = parsed.parentWindow;
+
+  saverContext = new SaverContext();
+  saverContext->LoadSystemSettings(services.settings);
+  saverContext->LoadSettings(services.settings);
+
+  switch (runMode) {
+    case kChangePassword:
+      ChangeSaverPassword(services.libraries, parentWindow);
+      break;
+    case kConfigure:
+      if (services.showSettingsDialog) {
+        services.showSettingsDialog(parentWindow);
+      }
+      break;
+    case kPreview:
+    case kSaver:
+      if (services.runSaverWindow) {
+        services.runSaverWindow(parentWindow, showCommand);
+      }
+      break;
+    default:
+      break;
+  }
+
+  delete saverContext;
+  saverContext = nullptr;
+  return 0;
+}

@@ -1,0 +1,33 @@
+// Start-up: the process-wide values the command line sets, and the one activity per run.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "app/handles.h"
+
+struct SaverContext;
+class Clock;
+class LibraryLoader;
+class SettingsStore;
+
+// Process-wide; set once by start-up and only read afterwards.
+extern std::int32_t runMode;  // a RunMode, or 0 when the command line names none
+extern ModuleHandle moduleInstance;
+extern SaverContext* saverContext;  // exists while the run mode's activity runs
+extern WindowHandle parentWindow;
+
+// What start-up needs of the platform: its services and the activities of the run modes.
+struct StartupServices {
+  Clock& clock;
+  SettingsStore& settings;
+  LibraryLoader& libraries;
+  std::function<WindowHandle()> foregroundWindow;
+  std::function<void(WindowHandle owner)> showSettingsDialog;
+  std::function<void(WindowHandle parent, int showCommand)> runSaverWindow;
+};
+
+// Seeds the generator from the millisecond timer, parses the command line, creates and loads the
+// SaverContext, runs the mode's activity and deletes the context. Returns the exit code, always 0.
+int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
+              const StartupServices& services);

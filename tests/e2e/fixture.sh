@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The environment the Windows build's tests run in: a Wine prefix inside the build tree, made once,
+# and the services around it (a virtual X server), started before the tests and stopped after.
+#
+#   fixture.sh setup   BUILD_DIR          start the services; make the prefix if there is none
+#   fixture.sh cleanup BUILD_DIR          stop the services
+#   fixture.sh run     BUILD_DIR SCRIPT   run a test script inside the environment, with lib.sh
+#   fixture.sh exec    BUILD_DIR CMD ...  run a command inside the environment
+#   fixture.sh prefix  BUILD_DIR          only make the prefix and the environment file, for a run
+#                                         on the caller's own display
+#
+# A service is a pair of functions start_NAME and stop_NAME and an entry in SERVICES; start_NAME
+# may append exports to the environment file that every test sources.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+action=${1:?action}
+build=$(cd "${2:?build directory}" && pwd)
+state="$build/e2e"
+envfile="$state/environment.sh"
+
+SERVICES=(xvfb)
+
+wine_environment() {
+  export WINEPREFIX="$state/prefix"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  # No Mono or Gecko download prompts, and no debugger: a crash ends the process.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+}
+
+# Starts a daemon fully detached from the caller's output, so that CTest does not wait on it.
+daemon() {
+  local name=$1
+  shift
+  setsid "$@" </dev/null >"$state/$name.log" 2>&1 &
+  echo $! >"$state/$name.pid"
+}
+
+stop_pid_file() {
+  local file="$state/$1.pid"
+  [ -f "$file" ] || return 0
+  local pid
+  pid=$(cat "$file")
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  rm -f "$file"
+}
+
+start_xvfb() {
+  rm -f "$state/xvfb.display"
+  # -displayfd picks a free display and writes its number once the server accepts clients.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    </dev/null >"$state/xvfb.log" 2>&1 3>"$state/xvfb.display" &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 100); do
+    [ -s "$state/xvfb.display" ] && break
+    sleep 0.1
+  done
+  [ -s "$state/xvfb.display" ] || { cat "$state/xvfb.log" >&2; echo "Xvfb did not start" >&2; return 1; }
+  echo "export DISPLAY=:$(head -n1 "$state/xvfb.display")" >>"$envfile"
+}
+
+stop_xvfb() { stop_pid_file xvfb; }
+
+make_prefix() {
+  [ -f "$WINEPREFIX/.ostinel-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  echo "creating the Wine prefix in $WINEPREFIX" >&2
+  timeout -k 10 600 wineboot -i >"$state/wineboot.log" 2>&1
+  local aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+  timeout 60 wine reg add "$aedebug" /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1
+  timeout 60 wine reg add "$aedebug" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1
+  timeout 60 wineserver -w
+  touch "$WINEPREFIX/.ostinel-ready"
+}
+
+write_environment() {
+  mkdir -p "$state"
+  wine_environment
+  {
+    echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=$WINEARCH WINEDEBUG='$WINEDEBUG'"
+    echo "export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
+  } >"$envfile"
+}
+
+setup() {
+  mkdir -p "$state"
+  cleanup_services
+  write_environment
+  for service in "${SERVICES[@]}"; do
+    "start_$service"
+  done
+  # shellcheck disable=SC1090
+  source "$envfile"
+  make_prefix
+  # One persistent wine server for the whole run keeps each program's start quick. The session's
+  # system processes start here, with their output in a log: started later by a test's program,
+  # they would hold that test's output open and CTest would wait for them.
+  daemon wineserver wineserver -f -p
+  timeout -k 10 120 wine wineboot </dev/null >>"$state/wineboot.log" 2>&1
+}
+
+cleanup_services() {
+  if [ -f "$envfile" ]; then
+    (
+      # shellcheck disable=SC1090
+      source "$envfile"
+      timeout 30 wineserver -k 2>/dev/null || true
+    )
+  fi
+  stop_pid_file wineserver
+  local index
+  for ((index = ${#SERVICES[@]} - 1; index >= 0; index--)); do
+    "stop_${SERVICES[index]}"
+  done
+}
+
+require_environment() {
+  [ -f "$envfile" ] || { echo "the test environment is not set up: run '$0 setup $build'" >&2; exit 1; }
+  # shellcheck disable=SC1090
+  source "$envfile"
+}
+
+case "$action" in
+  setup) setup ;;
+  prefix) write_environment; make_prefix ;;
+  exec)
+    shift 2
+    require_environment
+    exec "$@"
+    ;;
+  cleanup) cleanup_services; rm -f "$envfile" ;;
+  run)
+    shift 2
+    require_environment
+    export OSTINEL_BUILD="$build" OSTINEL_E2E_STATE="$state"
+    # shellcheck disable=SC1091
+    source "$here/lib.sh"
+    test_script=$1
+    shift
+    set +e  # a test counts its own failures
+    # shellcheck disable=SC1090
+    source "$test_script" "$@"
+    finish
+    ;;
+  *) echo "unknown action: $action" >&2; exit 2 ;;
+esac
