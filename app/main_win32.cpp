@@ -5,6 +5,8 @@
 #include "app/library_loader.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "audio/direct_sound_win32.h"
+#include "audio/program_resources.h"
 #include "display/saver_window.h"
 #include "ui/settings_dialog.h"
 
@@ -13,6 +15,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
       PlatformClock(),
       PlatformSettingsStore(),
       PlatformLibraryLoader(),
+      PlatformSoundSystem(),
+      PlatformResources(),
       [] { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); },
       ShowSettingsDialog,
       RunSaverWindow,

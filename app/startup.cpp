@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/password.h"
 #include "app/saver_context.h"
+#include "audio/sample_voice.h"
 #include "engine/random.h"
 
 std::int32_t runMode = kNoRunMode;
@@ -16,6 +17,7 @@ int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
               const StartupServices& services) {
   SeedRandom(services.clock.Milliseconds());
   moduleInstance = instance;
+  soundPlatform = SoundPlatform{&services.sound, &services.clock, &services.resources};
 
   const ParsedCommandLine parsed = ParseCommandLine(commandLine, services.foregroundWindow);
   runMode = parsed.runMode;

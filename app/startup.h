@@ -9,7 +9,9 @@
 struct SaverContext;
 class Clock;
 class LibraryLoader;
+class ProgramResources;
 class SettingsStore;
+class SoundSystem;
 
 // Process-wide; set once by start-up and only read afterwards.
 extern std::int32_t runMode;  // a RunMode, or 0 when the command line names none
@@ -22,12 +24,14 @@ struct StartupServices {
   Clock& clock;
   SettingsStore& settings;
   LibraryLoader& libraries;
+  SoundSystem& sound;
+  ProgramResources& resources;
   std::function<WindowHandle()> foregroundWindow;
   std::function<void(WindowHandle owner)> showSettingsDialog;
   std::function<void(WindowHandle parent, int showCommand)> runSaverWindow;
 };
 
-// Seeds the generator from the millisecond timer, parses the command line, creates and loads the
+// Seeds the generator from the millisecond timer, hands the sound services to the voices, parses the command line, creates and loads the
 // SaverContext, runs the mode's activity and deletes the context. Returns the exit code, always 0.
 int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
               const StartupServices& services);

@@ -11,6 +11,8 @@
 #include "engine/random.h"
 #include "fake_clock.h"
 #include "fake_library_loader.h"
+#include "fake_resources.h"
+#include "simulated_sound.h"
 #include "fake_settings_store.h"
 
 namespace {
@@ -19,6 +21,8 @@ struct StartupRun {
   FakeClock clock;
   FakeSettingsStore settings;
   FakeLibraryLoader libraries;
+  SimulatedSoundSystem sound;
+  FakeResources resources;
   std::vector<std::string> activities;
   int contextTempoSeen = -1;
 
@@ -33,6 +37,8 @@ struct StartupRun {
         clock,
         settings,
         libraries,
+        sound,
+        resources,
         [] { return WindowHandle{99}; },
         [this, seeContext](WindowHandle owner) {
           seeContext();
