@@ -1,4 +1,157 @@
-// The saver window on Windows. Not built yet: Preview and Saver mode return at once.
-#include "display/saver_window.h"
+// The saver window on Windows: class and window, the screen-saver-running flag, a double-buffered
+// GL context, the scene and the samples, and the frame loop that drains all messages before each
+// frame. SaverWindowProc maps the window's messages onto the portable input rules.
+#include <windows.h>
 
-void RunSaverWindow(WindowHandle /*parentWindow*/, int /*showCommand*/) {}
+#include "app/clock.h"
+#include "app/command_line.h"
+#include "app/library_loader.h"
+#include "app/password.h"
+#include "app/saver_context.h"
+#include "app/startup.h"
+#include "display/gl.h"
+#include "display/input_rules.h"
+#include "display/renderer.h"
+#include "display/saver_window.h"
+#include "display/view.h"
+#include "engine/sample_bank.h"
+#include "engine/sequencer.h"
+
+namespace {
+
+HWND AsHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+class Win32WindowHost final : public WindowHost {
+ public:
+  std::uint32_t TickCount() override { return PlatformClock().TickCount(); }
+  SaverPoint CursorPos() override {
+    POINT p{};
+    GetCursorPos(&p);
+    return SaverPoint{p.x, p.y};
+  }
+  void PostClose(WindowHandle window) override { PostMessageA(AsHwnd(window), WM_CLOSE, 0, 0); }
+  void SendSetCursor(WindowHandle window) override {
+    SendMessageA(AsHwnd(window), WM_SETCURSOR, 0, 0);
+  }
+  void SetCursorVisible(bool arrow) override {
+    SetCursor(arrow ? LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)) : nullptr);
+  }
+  void Destroy(WindowHandle window) override { DestroyWindow(AsHwnd(window)); }
+  void PostQuit() override { PostQuitMessage(0); }
+  std::int32_t VerifyPassword(WindowHandle window) override {
+    return VerifySaverPassword(PlatformLibraryLoader(), window);
+  }
+};
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static Win32WindowHost host;
+  if (HandleSaverMessage(host, reinterpret_cast<WindowHandle>(window), message, wParam) ==
+      MessageResult::kHandled) {
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ShowError(const char* text) { MessageBoxA(nullptr, text, "Error", MB_OK); }
+
+void SetSaverRunning(bool running) {
+  BOOL previous = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? 1 : 0, &previous, 0);
+}
+
+}  // namespace
+
+void RunSaverWindow(WindowHandle parent, int showCommand) {
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = SaverWindowProc;
+  windowClass.hInstance = static_cast<HINSTANCE>(moduleInstance);
+  windowClass.lpszClassName = "OpenGL";
+  if (RegisterClassA(&windowClass) == 0) {
+    ShowError("RegisterClass() failed:  Cannot register window class.");
+    return;
+  }
+
+  const bool preview = runMode == kPreview;
+  const bool saver = runMode == kSaver;
+  int width = 0;
+  int height = 0;
+  DWORD style = WS_POPUP | WS_VISIBLE;
+  HWND parentWindow = nullptr;
+  if (preview) {
+    // A preview handle that names no window gives no size to take: nothing is created.
+    RECT rect{};
+    parentWindow = AsHwnd(parent);
+    if (!IsWindow(parentWindow) || !GetWindowRect(parentWindow, &rect)) {
+      return;
+    }
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    style = WS_CHILD | WS_VISIBLE;
+  } else {
+    width = GetSystemMetrics(SM_CXSCREEN);
+    height = GetSystemMetrics(SM_CYSCREEN);
+  }
+  HWND saverWindow = CreateWindowExA(0, "OpenGL", "SaverWindow", style, 0, 0, width, height,
+                                     parentWindow, nullptr,
+                                     static_cast<HINSTANCE>(moduleInstance), nullptr);
+  if (saverWindow == nullptr) {
+    return;
+  }
+  if (saver) {
+    SetSaverRunning(true);
+  }
+
+  HDC deviceContext = GetDC(saverWindow);
+  PIXELFORMATDESCRIPTOR request{};
+  request.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+  request.nVersion = 1;
+  request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  request.iPixelType = PFD_TYPE_RGBA;
+  request.cColorBits = 32;
+  request.iLayerType = PFD_MAIN_PLANE;
+  const int format = ChoosePixelFormat(deviceContext, &request);
+  if (format == 0) {
+    ShowError("ChoosePixelFormat() failed:  Cannot find a suitable pixel format.");
+    if (saver) {
+      SetSaverRunning(false);
+    }
+    return;
+  }
+  if (!SetPixelFormat(deviceContext, format, &request)) {
+    ShowError("SetPixelFormat() failed:  Cannot set format specified.");
+    if (saver) {
+      SetSaverRunning(false);
+    }
+    return;
+  }
+  HGLRC glContext = wglCreateContext(deviceContext);
+  wglMakeCurrent(deviceContext, glContext);
+
+  frameClock = &PlatformClock();
+  SetUpScene(width, height);
+  ConfigureSequencer(*saverContext);
+  LoadSampleBank(reinterpret_cast<WindowHandle>(saverWindow));
+  ShowWindow(saverWindow, showCommand);
+
+  MSG message;
+  for (;;) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        break;
+      }
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+      continue;
+    }
+    RenderFrame();
+    SwapBuffers(deviceContext);
+  }
+
+  wglMakeCurrent(nullptr, nullptr);
+  ReleaseDC(saverWindow, deviceContext);
+  wglDeleteContext(glContext);
+  if (saver) {
+    SetSaverRunning(false);
+  }
+}

@@ -1,0 +1,164 @@
+// The saver window's rules for input, closing, the grace period and the cursor.
+#include "display/input_rules.h"
+
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "display/view.h"
+#include "engine/sequencer.h"
+
+InputState input;
+
+namespace {
+
+bool SaverMode() { return runMode == kSaver; }
+
+bool InputMayClose(const SaverContext& context) {
+  return SaverMode() && !context.checkingPassword;
+}
+
+// The close message in Saver mode: only a requested one, never during a check; within the grace
+// period the window goes at once, after it only once the password is accepted.
+void HandleClose(SaverContext& context, WindowHost& host, WindowHandle window) {
+  if (!context.closeRequested || context.checkingPassword) {
+    return;
+  }
+  const std::uint32_t elapsed = host.TickCount() - context.startTick;
+  const std::uint32_t grace = static_cast<std::uint32_t>(context.passwordDelay) * 1000u;
+  if (elapsed <= grace) {
+    host.Destroy(window);
+    return;
+  }
+  BeginPasswordCheck(context, host);
+  const std::int32_t ok = host.VerifyPassword(window);
+  EndPasswordCheck(context, host);
+  if (ok != 0) {
+    host.Destroy(window);
+  }
+}
+
+void DispatchKey(SaverContext& context, WindowHost& host, std::uintptr_t code) {
+  switch (code) {
+    case kKeyEnter:
+      ToggleDayNight(kDayFogColour);
+      break;
+    case kKeySpace:
+      TransformMatrix();
+      break;
+    case kKeyLeft:
+    case kKeyRight:
+      break;
+    case kKeyDown:
+      ResetMatrix();
+      break;
+    default:
+      if (InputMayClose(context)) {
+        RequestClose(context, host);
+      }
+      break;
+  }
+}
+
+void HandleMouseMove(SaverContext& context, WindowHost& host) {
+  const SaverPoint p = host.CursorPos();
+  // 64-bit differences: positions are screen pixels, but nothing guarantees their range.
+  const std::int64_t dx = static_cast<std::int64_t>(p.x) - input.lastMousePos.x;
+  const std::int64_t dy = static_cast<std::int64_t>(p.y) - input.lastMousePos.y;
+  if (context.useMouse == 0) {
+    const std::int32_t examined = input.mouseMoveCount;
+    input.mouseMoveCount = examined + 1;
+    if (examined != 0 && (std::llabs(dx) > kMouseCloseDistance ||
+                          std::llabs(dy) > kMouseCloseDistance)) {
+      RequestClose(context, host);
+    }
+  }
+  if (input.leftDragging) {
+    ApplyLeftDrag(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
+  } else if (input.rightDragging) {
+    ApplyRightDrag(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
+  }
+  input.lastMousePos = p;
+}
+
+}  // namespace
+
+void RequestClose(SaverContext& context, WindowHost& host) {
+  context.closeRequested = true;
+  host.PostClose(context.window);
+}
+
+void BeginPasswordCheck(SaverContext& context, WindowHost& host) {
+  context.checkingPassword = true;
+  host.SendSetCursor(context.window);
+}
+
+void EndPasswordCheck(SaverContext& context, WindowHost& host) {
+  context.checkingPassword = false;
+  host.SendSetCursor(context.window);
+}
+
+MessageResult HandleSaverMessage(WindowHost& host, WindowHandle window, std::uint32_t message,
+                                 std::uintptr_t wParam) {
+  if (saverContext == nullptr) {
+    return MessageResult::kDefault;
+  }
+  SaverContext& context = *saverContext;
+  switch (message) {
+    case kMsgCreate:
+      context.window = window;
+      context.startTick = host.TickCount();
+      break;
+    case kMsgDestroy:
+      host.PostQuit();
+      break;
+    case kMsgActivate:
+    case kMsgActivateApp:
+    case kMsgNcActivate:
+      if (InputMayClose(context) && (wParam & 0xFFFF) == 0) {
+        RequestClose(context, host);
+      }
+      break;
+    case kMsgClose:
+      if (SaverMode()) {
+        HandleClose(context, host, window);
+        return MessageResult::kHandled;
+      }
+      break;
+    case kMsgSetCursor:
+      host.SetCursorVisible(!(SaverMode() && !context.checkingPassword));
+      break;
+    case kMsgKeyDown:
+    case kMsgMButtonDown:
+      DispatchKey(context, host, wParam);
+      break;
+    case kMsgSysCommand:
+      if (SaverMode() && (wParam == kScScreenSave || wParam == kScClose)) {
+        return MessageResult::kHandled;
+      }
+      break;
+    case kMsgMouseMove:
+      if (InputMayClose(context)) {
+        HandleMouseMove(context, host);
+      }
+      break;
+    case kMsgLButtonDown:
+      input.leftDragging = true;
+      input.lastMousePos = host.CursorPos();
+      break;
+    case kMsgLButtonUp:
+      input.leftDragging = false;
+      break;
+    case kMsgRButtonDown:
+      ResetMatrix();
+      input.rightDragging = true;
+      input.lastMousePos = host.CursorPos();
+      break;
+    case kMsgRButtonUp:
+      input.rightDragging = false;
+      break;
+    default:
+      break;
+  }
+  return MessageResult::kDefault;
+}
