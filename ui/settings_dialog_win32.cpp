@@ -1,4 +1,58 @@
-// The settings dialog on Windows. Not built yet: Configure mode returns at once.
-#include "ui/settings_dialog.h"
+// The settings dialog on Windows: dialog 104 run modally, its procedure a thin layer over the
+// portable mapping between buttons and settings.
+#include <windows.h>
 
-void ShowSettingsDialog(WindowHandle /*owner*/) {}
+#include "app/saver_context.h"
+#include "app/settings_store.h"
+#include "app/startup.h"
+#include "ui/settings_dialog.h"
+#include "ui/settings_mapping.h"
+
+namespace {
+
+class Win32DialogButtons final : public DialogButtons {
+ public:
+  explicit Win32DialogButtons(HWND dialog) : dialog_(dialog) {}
+  void Check(int id, bool checked) override {
+    CheckDlgButton(dialog_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+  }
+  bool IsChecked(int id) override { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED; }
+
+ private:
+  HWND dialog_;
+};
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (saverContext == nullptr) {
+    return FALSE;
+  }
+  Win32DialogButtons buttons(dialog);
+  switch (message) {
+    case WM_INITDIALOG:
+      ShowSettings(*saverContext, buttons);
+      return TRUE;  // the system gives the focus to the first tab stop, OK
+    case WM_COMMAND:
+      switch (SettingsCommand(LOWORD(wParam))) {
+        case DialogAction::kSaveAndClose:
+          TakeSettings(*saverContext, buttons);
+          saverContext->SaveSettings(PlatformSettingsStore());
+          EndDialog(dialog, IDOK);
+          break;
+        case DialogAction::kClose:
+          EndDialog(dialog, IDCANCEL);
+          break;
+        case DialogAction::kNone:
+          break;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void ShowSettingsDialog(WindowHandle owner) {
+  DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance), MAKEINTRESOURCEA(104),
+                  reinterpret_cast<HWND>(owner), SettingsDialogProc, 0);
+}
