@@ -1,0 +1,32 @@
+cmake_minimum_required(VERSION 3.21)
+# Runs ostinel-render twice with the same options and compares what the two runs wrote, byte for
+# byte: the same files, and each the same.
+#   cmake -DTOOL=path/to/ostinel-render -DWORK=dir -DARGS="options with --seed" -P reproducible.cmake
+separate_arguments(args UNIX_COMMAND "${ARGS}")
+file(REMOVE_RECURSE "${WORK}")
+foreach(run first second)
+  execute_process(COMMAND "${TOOL}" ${args} --out "${WORK}/${run}" RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "the ${run} run failed: ${result}")
+  endif()
+  file(GLOB ${run}_files RELATIVE "${WORK}/${run}" "${WORK}/${run}/*")
+  list(SORT ${run}_files)
+endforeach()
+
+if(NOT first_files STREQUAL second_files)
+  message(FATAL_ERROR "the runs wrote different files:\n  ${first_files}\n  ${second_files}")
+endif()
+foreach(expected trace.jsonl audio.wav frame_00000.png)
+  if(NOT expected IN_LIST first_files)
+    message(FATAL_ERROR "no ${expected} in ${WORK}/first")
+  endif()
+endforeach()
+foreach(name IN LISTS first_files)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${WORK}/first/${name}"
+                          "${WORK}/second/${name}" RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "${name} differs between the runs (${WORK})")
+  endif()
+endforeach()
+list(LENGTH first_files count)
+message(STATUS "${count} files the same in both runs")

@@ -1,0 +1,365 @@
+// ostinel-render: runs the saver's frames offscreen (OSMesa) against a virtual clock and writes
+// what a person would see and hear: PNG frames, the software mixer's sound, a trace of the plays.
+#include <GL/osmesa.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/saver_context.h"
+#include "app/startup.h"
+#include "audio/program_resources.h"
+#include "audio/sample_voice.h"
+#include "audio/software_mixer.h"
+#include "display/gl.h"
+#include "display/renderer.h"
+#include "display/view.h"
+#include "engine/random.h"
+#include "engine/sample_bank.h"
+#include "engine/sequencer.h"
+#include "tools/render/json_line.h"
+#include "tools/render/png_writer.h"
+#include "tools/render/recording_sound.h"
+#include "tools/render/render_options.h"
+#include "tools/render/wav_writer.h"
+
+namespace {
+
+// The millisecond timer as the frames see it: set to each frame's time; waiting only moves it on.
+class VirtualClock final : public Clock {
+ public:
+  std::uint32_t now = 0;
+
+  std::uint32_t Milliseconds() override { return now; }
+  std::uint32_t TickCount() override { return now; }
+  void Sleep(std::uint32_t milliseconds) override { now += milliseconds; }
+};
+
+// An OSMesa context current on a buffer of its own: RGBA bytes, bottom row first.
+class OffscreenTarget {
+ public:
+  OffscreenTarget(std::int32_t width, std::int32_t height)
+      : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height * 4) {
+    context_ = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+    if (context_ != nullptr &&
+        OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height)) {
+      OSMesaPixelStore(OSMESA_Y_UP, 1);
+      current_ = true;
+    }
+  }
+  ~OffscreenTarget() {
+    if (context_ != nullptr) {
+      OSMesaDestroyContext(context_);
+    }
+  }
+  OffscreenTarget(const OffscreenTarget&) = delete;
+  OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+  bool ok() const { return current_; }
+
+  // The picture as RGB, top row first.
+  std::vector<std::uint8_t> TopDownRgb() const {
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width_) * height_ * 3);
+    std::size_t out = 0;
+    for (std::int32_t y = height_ - 1; y >= 0; --y) {
+      const std::uint8_t* row = pixels_.data() + static_cast<std::size_t>(y) * width_ * 4;
+      for (std::int32_t x = 0; x < width_; ++x) {
+        rgb[out++] = row[4 * x];
+        rgb[out++] = row[4 * x + 1];
+        rgb[out++] = row[4 * x + 2];
+      }
+    }
+    return rgb;
+  }
+
+ private:
+  std::int32_t width_;
+  std::int32_t height_;
+  std::vector<std::uint8_t> pixels_;
+  OSMesaContext context_ = nullptr;
+  bool current_ = false;
+};
+
+// The sample a time falls on, counted from the render's start: floor(ms × 44.1).
+std::uint64_t SampleAt(std::uint64_t elapsedMs) {
+  return elapsedMs * 441 / 10;
+}
+
+// The mixer's output, written to the WAVE file as far as the frames have got.
+class SoundTrack {
+ public:
+  SoundTrack(SoftwareMixer& mixer, WavWriter& wav) : mixer_(mixer), wav_(wav) {}
+
+  bool RenderTo(std::uint64_t sample) {
+    constexpr std::size_t kBlock = 4096;
+    std::int16_t block[kBlock * 2];
+    while (written_ < sample) {
+      const auto count =
+          static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, sample - written_));
+      mixer_.Render(block, count);
+      if (!wav_.Append(block, count)) {
+        return false;
+      }
+      written_ += count;
+    }
+    return true;
+  }
+
+ private:
+  SoftwareMixer& mixer_;
+  WavWriter& wav_;
+  std::uint64_t written_ = 0;
+};
+
+// The user's action, through the operations the window's input handling calls.
+void ApplyKey(RenderKey key) {
+  switch (key) {
+    case RenderKey::kSpace:
+      TransformMatrix();
+      break;
+    case RenderKey::kEnter:
+      ToggleDayNight(kDayFogColour);
+      break;
+    case RenderKey::kDown:
+    case RenderKey::kRightClick:
+      ResetMatrix();
+      break;
+  }
+}
+
+std::string PlaysJson(const std::vector<RecordedPlay>& plays) {
+  std::string json = "[";
+  for (const RecordedPlay& play : plays) {
+    if (json.size() > 1) {
+      json += ',';
+    }
+    json += '[' + std::to_string(play.track) + ',' + std::to_string(play.volume) + ',' +
+            std::to_string(play.pan) + ']';
+  }
+  return json + ']';
+}
+
+int TrackCount() {
+  return std::clamp(engine.trackCount, 0, kMaxTracks);
+}
+
+// The pattern track by track, steps 0 to 7 within a track, as 0 and 1.
+std::string PatternText() {
+  std::string text;
+  for (int cell = 0; cell < TrackCount() * kSteps; ++cell) {
+    text += engine.PatternMatrix[cell] != 0 ? '1' : '0';
+  }
+  return text;
+}
+
+std::string MutedText() {
+  std::string text;
+  for (int track = 0; track < TrackCount(); ++track) {
+    text += engine.trackMuted[track] != 0 ? '1' : '0';
+  }
+  return text;
+}
+
+std::string FramePath(const std::filesystem::path& dir, std::uint64_t frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame_%05llu.png", static_cast<unsigned long long>(frame));
+  return (dir / name).string();
+}
+
+bool Fail(const std::string& message) {
+  std::fprintf(stderr, "ostinel-render: %s\n", message.c_str());
+  return false;
+}
+
+// The trace file: one JSON object a line.
+class Trace {
+ public:
+  bool Open(const std::string& path) {
+    file_ = std::fopen(path.c_str(), "wb");
+    return file_ != nullptr;
+  }
+  void Write(const JsonLine& line) {
+    const std::string text = line.Text();
+    failed_ = std::fwrite(text.data(), 1, text.size(), file_) != text.size() || failed_;
+  }
+  bool Close() {
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return closed && !failed_;
+  }
+  ~Trace() {
+    if (file_ != nullptr) {
+      std::fclose(file_);
+    }
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+bool Render(const RenderOptions& options) {
+  const auto began = std::chrono::steady_clock::now();
+  OffscreenTarget target(options.width, options.height);
+  if (!target.ok()) {
+    return Fail("cannot create an OSMesa context of " + std::to_string(options.width) + "x" +
+                std::to_string(options.height));
+  }
+  const std::filesystem::path dir(options.outDir);
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (error) {
+    return Fail("cannot create " + dir.string() + ": " + error.message());
+  }
+  Trace trace;
+  WavWriter wav;
+  if (!trace.Open((dir / "trace.jsonl").string())) {
+    return Fail("cannot write " + (dir / "trace.jsonl").string());
+  }
+  if (!wav.Open((dir / "audio.wav").string())) {
+    return Fail("cannot write " + (dir / "audio.wav").string());
+  }
+
+  // Start-up in the saver's order: seed, settings, scene, sequencer, samples.
+  VirtualClock clock;
+  clock.now = options.startMs;
+  SeedRandom(options.seed);
+  SaverContext context;
+  context.params[kTempoParam] = options.tempo;
+  context.params[kTransientParam] = options.transient;
+  context.params[kDensityParam] = options.density;
+  context.params[kRotationParam] = options.rotation;
+  saverContext = &context;
+  SetUpScene(options.width, options.height);
+  ConfigureSequencer(context);
+
+  SoftwareMixer mixer;
+  RecordingSoundSystem recorder(mixer);
+  soundPlatform = SoundPlatform{&recorder, &clock, &PlatformResources()};
+  LoadSampleBank(0);
+  int named = 0;
+  for (int slot = 0; slot < kSampleSlots; ++slot) {
+    named += recorder.NameTrack(SampleBank[slot].voiceBuffer, slot) ? 1 : 0;
+  }
+  if (named != kLoadedSlots) {
+    std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", named, kLoadedSlots);
+  }
+  recorder.TakePlays();
+  frameClock = &clock;
+
+  trace.Write(JsonLine()
+                  .Uint("seed", options.seed)
+                  .Uint("fps", options.fps)
+                  .Uint("start_ms", options.startMs)
+                  .Int("tempo", options.tempo)
+                  .Int("transient", options.transient)
+                  .Int("density", options.density)
+                  .Int("rotation", options.rotation)
+                  .Int("cycle_ms", engine.cyclePeriodMs)
+                  .Float("step_ms", engine.stepPeriodMs)
+                  .Bool("day", view.dayMode)
+                  .Float("tilt", view.tableTilt)
+                  .Float("auto_spin", view.autoSpinRate)
+                  .Int("width", options.width)
+                  .Int("height", options.height));
+
+  std::vector<RenderEvent> events = options.events;
+  std::stable_sort(events.begin(), events.end(),
+                   [](const RenderEvent& a, const RenderEvent& b) { return a.atMs < b.atMs; });
+  std::size_t nextEvent = 0;
+  SoundTrack sound(mixer, wav);
+  const std::uint64_t frames = RenderFrameCount(options);
+  const std::uint32_t interval = RenderFrameInterval(options);
+  std::uint64_t pictures = 0;
+  bool ok = true;
+  for (std::uint64_t frame = 0; frame < frames && ok; ++frame) {
+    const std::uint64_t elapsedMs = frame * 1000 / options.fps;
+    const std::uint64_t atMs = options.startMs + elapsedMs;
+    const auto frameTime = static_cast<std::uint32_t>(atMs);  // the timer wraps at 2^32
+    for (; nextEvent < events.size() && events[nextEvent].atMs <= atMs; ++nextEvent) {
+      ApplyKey(events[nextEvent].key);
+      trace.Write(JsonLine()
+                      .String("event", RenderKeyName(events[nextEvent].key))
+                      .Uint("ms", events[nextEvent].atMs)
+                      .Uint("frame", frame)
+                      .Uint("t", frameTime));
+    }
+    clock.now = frameTime;
+    // What has sounded up to this frame is mixed before its plays start.
+    ok = sound.RenderTo(SampleAt(elapsedMs)) || Fail("cannot write the sound");
+    RenderFrame();
+    const std::vector<RecordedPlay> plays = recorder.TakePlays();
+    if (!plays.empty()) {
+      trace.Write(JsonLine()
+                      .Uint("frame", frame)
+                      .Uint("t", frameTime)
+                      .Int("step", engine.currentStep)
+                      .Raw("plays", PlaysJson(plays)));
+    }
+    if (ok && (frame % interval == 0 || frame + 1 == frames)) {
+      glFinish();
+      const std::string path = FramePath(dir, frame);
+      ok = WritePng(path, options.width, options.height, target.TopDownRgb().data()) ||
+           Fail("cannot write " + path);
+      ++pictures;
+    }
+  }
+  ok = ok && (sound.RenderTo(SampleAt(options.durationMs)) || Fail("cannot write the sound"));
+
+  trace.Write(JsonLine()
+                  .Bool("end", true)
+                  .Uint("frames", frames)
+                  .String("pattern", PatternText())
+                  .String("muted", MutedText())
+                  .Int("accent", engine.accentTrack)
+                  .Bool("day", view.dayMode)
+                  .Float("spin", view.tableSpin)
+                  .Int("step", engine.currentStep));
+  ok = (trace.Close() || Fail("cannot write the trace")) && ok;
+  ok = (wav.Close() || Fail("cannot write the sound")) && ok;
+
+  // The bank's voices keep their buffers until the process ends; nothing else here outlives this.
+  frameClock = nullptr;
+  saverContext = nullptr;
+  soundPlatform = SoundPlatform();
+
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  if (ok) {
+    std::printf(
+        "ostinel-render: %llu frames, %llu pictures, %.3f s of sound in %s (seed %u, %.1f s)\n",
+        static_cast<unsigned long long>(frames), static_cast<unsigned long long>(pictures),
+        options.durationMs / 1000.0, dir.string().c_str(), options.seed, seconds);
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RenderOptions options;
+  std::string error;
+  if (!ParseRenderOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "ostinel-render: %s\n(ostinel-render --help lists the options)\n",
+                 error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(RenderUsage(), stdout);
+    return 0;
+  }
+  if (!options.seedGiven) {
+    // As the saver seeds itself: from the millisecond timer, here the monotonic clock.
+    options.seed =
+        static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+  }
+  return Render(options) ? 0 : 1;
+}
