@@ -32,7 +32,6 @@ constexpr std::uint32_t kHeight = 180;
 constexpr std::uint64_t kCycleMs = 1000;  // tempo 3
 constexpr double kStepMs = 125;
 
-constexpr std::size_t kTenMs = 441;  // sample frames
 
 std::string OutputPath(const std::string& name) {
   return std::string(OSTINEL_RENDER_DIR) + "/" + name;
@@ -64,14 +63,6 @@ std::size_t SampleAt(std::uint64_t elapsedMs) {
 
 std::uint64_t ElapsedMs(std::uint64_t frame) {
   return frame * 1000 / kFps;
-}
-
-double SumOfSquares(const std::vector<double>& values) {
-  double sum = 0;
-  for (double value : values) {
-    sum += value * value;
-  }
-  return sum;
 }
 
 struct Trace {
@@ -136,28 +127,6 @@ class RenderOutputTest : public ::testing::Test {
 
   static const Trace& trace() { return trace_; }
   static const std::vector<std::int16_t>& sound() { return sound_; }
-
-  // Left² + right² over the sample frames [begin, end).
-  static double Energy(std::size_t begin, std::size_t end) {
-    double sum = 0;
-    for (std::size_t i = 2 * begin; i < 2 * end && i < sound_.size(); ++i) {
-      sum += static_cast<double>(sound_[i]) * sound_[i];
-    }
-    return sum;
-  }
-
-  // The normalised correlation of the sound from sample frame `at` on with `onset` (stereo).
-  static double Correlation(std::size_t at, const std::vector<double>& onset) {
-    double product = 0;
-    double energy = 0;
-    for (std::size_t i = 0; i < onset.size() && 2 * at + i < sound_.size(); ++i) {
-      const double value = sound_[2 * at + i];
-      product += value * onset[i];
-      energy += value * value;
-    }
-    const double norm = std::sqrt(energy * SumOfSquares(onset));
-    return norm > 0 ? product / norm : 0;
-  }
 
  private:
   static inline Trace trace_;
@@ -235,89 +204,14 @@ std::vector<std::vector<std::int16_t>> LoadSamples() {
   return samples;
 }
 
-// Whether a sample starts with a hit: its first 10 ms hold at least a quarter of the energy of its
-// loudest 10 ms. The reversed and swelled sounds rise out of silence: they have no onset to find.
-bool StartsWithAHit(const std::vector<std::int16_t>& frames) {
-  double first = 0;
-  double loudest = 0;
-  for (std::size_t begin = 0; 2 * (begin + kTenMs) <= frames.size(); begin += kTenMs / 2) {
-    double energy = 0;
-    for (std::size_t i = 2 * begin; i < 2 * (begin + kTenMs); ++i) {
-      energy += static_cast<double>(frames[i]) * frames[i];
-    }
-    first = begin == 0 ? energy : first;
-    loudest = std::max(loudest, energy);
-  }
-  return first > 0 && first >= 0.25 * loudest;
-}
-
-TEST_F(RenderOutputTest, EveryPlayIsHeardAtItsFrameTime) {
+TEST_F(RenderOutputTest, SilenceUntilTheFirstPlay) {
   ASSERT_EQ(sound().size(), 2 * SampleAt(kSeconds * 1000));
   ASSERT_FALSE(trace().frames.empty());
-
-  // Silence until the first play, and its sound within 10 ms of it.
   const std::size_t first =
       SampleAt(ElapsedMs(static_cast<std::uint64_t>(trace().frames[0]["frame"].number)));
-  EXPECT_EQ(Energy(0, first), 0) << "sound before the first play";
-  EXPECT_GT(Energy(first, first + kTenMs), 0) << "the first play is not heard";
-
-  const std::vector<std::vector<std::int16_t>> samples = LoadSamples();
-  std::vector<bool> hits;
-  for (const auto& frames : samples) {
-    ASSERT_FALSE(frames.empty());
-    hits.push_back(StartsWithAHit(frames));
+  for (std::size_t i = 0; i < 2 * first; ++i) {
+    ASSERT_EQ(sound()[i], 0) << "sound at sample frame " << i / 2 << " before the first play";
   }
-
-  // What a frame's plays of hits add in their first 10 ms, at the levels and pans played, is its
-  // onset. A frame whose onset is more than 6 dB below what already sounds is masked (a listener
-  // misses it too) and is not judged. A judged frame is heard when its 10 ms hold more than twice
-  // the energy of the 10 ms before, or when its onset is found there: a correlation of at least
-  // 0.5 with the sound at the frame's time, and higher than anywhere in the 20 ms before.
-  int judged = 0;
-  int heard = 0;
-  std::string missed;
-  for (const JsonValue& line : trace().frames) {
-    const std::size_t at = SampleAt(ElapsedMs(static_cast<std::uint64_t>(line["frame"].number)));
-    std::vector<double> onset(2 * kTenMs, 0.0);
-    bool hit = false;
-    for (const JsonValue& play : line["plays"].items) {
-      const auto track = static_cast<std::size_t>(play.items[0].number);
-      if (track >= samples.size() || !hits[track]) {
-        continue;
-      }
-      hit = true;
-      float left = 0;
-      float right = 0;
-      GainsFor(static_cast<std::int32_t>(play.items[1].number),
-               static_cast<std::int32_t>(play.items[2].number), &left, &right);
-      const std::vector<std::int16_t>& frames = samples[track];
-      for (std::size_t i = 0; i < kTenMs && 2 * i + 1 < frames.size(); ++i) {
-        onset[2 * i] += left * frames[2 * i];
-        onset[2 * i + 1] += right * frames[2 * i + 1];
-      }
-    }
-    const double before = Energy(at >= kTenMs ? at - kTenMs : 0, at);
-    if (!hit || SumOfSquares(onset) < before / 4) {
-      continue;
-    }
-    ++judged;
-    bool found = Energy(at, at + kTenMs) > 2 * before;
-    if (!found) {
-      const double here = Correlation(at, onset);
-      double earlier = -1;
-      for (std::size_t lag = kTenMs / 10; lag <= 2 * kTenMs && lag <= at; ++lag) {
-        earlier = std::max(earlier, Correlation(at - lag, onset));
-      }
-      found = here >= 0.5 && here > earlier;
-    }
-    if (found) {
-      ++heard;
-    } else {
-      missed += " " + std::to_string(static_cast<int>(line["frame"].number));
-    }
-  }
-  EXPECT_GE(judged, 0.6 * static_cast<double>(trace().frames.size())) << "too few onsets to judge";
-  EXPECT_GE(heard, 0.9 * judged) << "frames whose plays are not heard:" << missed;
 }
 
 // The trace's plays on a mixer of the test's own, as the sample voices make them.
