@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The environment the Windows build's tests run in: a Wine prefix inside the build tree, made once,
-# and the services around it (a virtual X server), started before the tests and stopped after.
+# and the services around it (a virtual X server, an audio sink), started before the tests and
+# stopped after.
 #
 #   fixture.sh setup   BUILD_DIR          start the services; make the prefix if there is none
 #   fixture.sh cleanup BUILD_DIR          stop the services
@@ -19,7 +20,7 @@ build=$(cd "${2:?build directory}" && pwd)
 state="$build/e2e"
 envfile="$state/environment.sh"
 
-SERVICES=(xvfb)
+SERVICES=(xvfb pulse)
 
 wine_environment() {
   export WINEPREFIX="$state/prefix"
@@ -66,6 +67,31 @@ start_xvfb() {
 }
 
 stop_xvfb() { stop_pid_file xvfb; }
+
+# A private PulseAudio daemon whose default sink `cap` is a null sink paced in real time; Wine's
+# PulseAudio driver plays into it and a test records its monitor. Root is refused a session daemon
+# only as a warning; anonymous access and a cookie path of the fixture's keep the clients off $HOME.
+start_pulse() {
+  local dir="$state/pulse"
+  local client=(env "PULSE_SERVER=unix:$dir/native" "PULSE_COOKIE=$dir/cookie")
+  rm -rf "$dir" && mkdir -p "$dir/runtime" "$dir/home"
+  HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" daemon pulse pulseaudio --daemonize=no \
+    --exit-idle-time=-1 --use-pid-file=no -n \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+    --load="module-null-sink sink_name=cap rate=44100 channels=2"
+  for _ in $(seq 100); do
+    "${client[@]}" pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  "${client[@]}" pactl set-default-sink cap ||
+    { cat "$state/pulse.log" >&2; echo "PulseAudio did not start" >&2; return 1; }
+  # With its default request Wine's stream runs so short that a busy machine drops bits of sound;
+  # 60 ms of buffer keeps recordings whole.
+  echo "export XDG_RUNTIME_DIR='$dir/runtime' PULSE_SERVER='unix:$dir/native'" \
+    "PULSE_COOKIE='$dir/cookie' PULSE_LATENCY_MSEC=60" >>"$envfile"
+}
+
+stop_pulse() { stop_pid_file pulse; }
 
 make_prefix() {
   [ -f "$WINEPREFIX/.ostinel-ready" ] && return 0
