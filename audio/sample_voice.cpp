@@ -14,19 +14,6 @@ bool soundDeviceUnavailable = false;
 
 namespace {
 
-// The stereo 16-bit 44100 Hz output format asked of the primary buffer.
-WaveFormat OutputFormat() {
-  WaveFormat format;
-  format.formatTag = kWaveFormatPcm;
-  format.channels = 2;
-  format.samplesPerSec = 44100;
-  format.avgBytesPerSec = 176400;
-  format.blockAlign = 4;
-  format.bitsPerSample = 16;
-  format.cbSize = 0;
-  return format;
-}
-
 bool Retryable(std::int32_t result) {
   return result == kDsErrAllocated || result == kDsErrNoDriver;
 }
@@ -112,7 +99,7 @@ bool SampleVoice::LoadFromMemory(const void* riffStart, std::size_t imageBytes,
     return false;
   }
   // Under the normal cooperative level the device may keep its own output format.
-  primaryBuffer->SetFormat(OutputFormat());
+  primaryBuffer->SetFormat(StereoPcm44100());
 
   ParsedWave wave;
   const bool parsed = ParseWave(riffStart, imageBytes, &wave);

@@ -42,6 +42,18 @@ struct WaveFormat {
 
 inline constexpr std::uint16_t kWaveFormatPcm = 1;
 
+// 44100 Hz stereo 16-bit PCM: the samples' format, and the output the voices ask for.
+inline WaveFormat StereoPcm44100() {
+  WaveFormat format;
+  format.formatTag = kWaveFormatPcm;
+  format.channels = 2;
+  format.samplesPerSec = 44100;
+  format.avgBytesPerSec = 176400;
+  format.blockAlign = 4;
+  format.bitsPerSample = 16;
+  return format;
+}
+
 // A DSBUFFERDESC's fields; its size field is the implementation's business.
 struct SoundBufferDesc {
   std::uint32_t flags = 0;

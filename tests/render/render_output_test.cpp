@@ -223,13 +223,7 @@ class Remix {
     // float sum in another order may round differently.
     for (int slot : kSampleLoadOrder) {
       const std::vector<std::int16_t>& frames = samples[slot];
-      WaveFormat format;
-      format.formatTag = kWaveFormatPcm;
-      format.channels = 2;
-      format.samplesPerSec = 44100;
-      format.avgBytesPerSec = 176400;
-      format.blockAlign = 4;
-      format.bitsPerSample = 16;
+      const WaveFormat format = StereoPcm44100();
       SoundBufferDesc desc;
       desc.flags = kDsbcapsStatic | kDsbcapsCtrlPan | kDsbcapsCtrlVolume;
       desc.bufferBytes = static_cast<std::uint32_t>(frames.size() * 2);

@@ -17,13 +17,7 @@ struct Gains {
 
 // A static stereo buffer on a mixer device, filled with `frames` (left = right = value).
 SoundBuffer* MakeBuffer(SoundDevice* device, const std::vector<std::int16_t>& frames) {
-  WaveFormat format;
-  format.formatTag = kWaveFormatPcm;
-  format.channels = 2;
-  format.samplesPerSec = 44100;
-  format.avgBytesPerSec = 176400;
-  format.blockAlign = 4;
-  format.bitsPerSample = 16;
+  const WaveFormat format = StereoPcm44100();
   SoundBufferDesc desc;
   desc.flags = kDsbcapsStatic | kDsbcapsCtrlPan | kDsbcapsCtrlVolume;
   desc.bufferBytes = static_cast<std::uint32_t>(frames.size() * 4);
