@@ -30,7 +30,10 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   switch (message) {
     case WM_INITDIALOG:
       ShowSettings(*saverContext, buttons);
-      return TRUE;  // the system gives the focus to the first tab stop, OK
+      // Checking a radio makes it a tab stop, and the density radios come first in the template:
+      // left to the system, the focus would start on one of them. It starts on OK.
+      SetFocus(GetDlgItem(dialog, IDOK));
+      return FALSE;
     case WM_COMMAND:
       switch (SettingsCommand(LOWORD(wParam))) {
         case DialogAction::kSaveAndClose:
