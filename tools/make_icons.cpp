@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "little_endian.h"
+
 namespace {
 
 // The palette, in the renderer's colours: a track's box when its cell is on and when it is off
@@ -134,16 +136,6 @@ Image Draw(const Layout& layout) {
     y += layout.topHeight + side + 1;
   }
   return image;
-}
-
-void Put16(std::vector<std::uint8_t>* out, std::uint32_t value) {
-  out->push_back(static_cast<std::uint8_t>(value));
-  out->push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>* out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
 }
 
 // An icon image as the .ico file and the RT_ICON resource hold it: BITMAPINFOHEADER (height

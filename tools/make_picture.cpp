@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "little_endian.h"
+
 namespace {
 
 constexpr std::int64_t kWidth = 133;
@@ -231,16 +233,6 @@ std::vector<std::uint8_t> Reduce(const Picture& in) {
     }
   }
   return bmp;
-}
-
-void Put16(std::vector<std::uint8_t>* out, std::uint32_t value) {
-  out->push_back(static_cast<std::uint8_t>(value));
-  out->push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>* out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
 }
 
 // BITMAPFILEHEADER, BITMAPINFOHEADER and the pixels. windres keeps all but the file header.

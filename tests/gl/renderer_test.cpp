@@ -99,15 +99,6 @@ Extent Measure(Point p) {
           6.666 - bottom / kPixelsPerZ};
 }
 
-std::vector<int> DrawsFrom(std::uint32_t seed, int count) {
-  std::vector<int> draws;
-  for (int i = 0; i < count; ++i) {
-    seed = seed * 214013u + 2531011u;
-    draws.push_back(static_cast<int>((seed >> 16) & 0x7fff));
-  }
-  return draws;
-}
-
 class RendererTest : public ::testing::Test {
  protected:
   // Rotation 0 looks straight down without spinning; night puts the boxes on black.

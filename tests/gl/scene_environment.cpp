@@ -73,3 +73,12 @@ std::vector<TrackPlay> NewPlays() {
   scene.seen = calls.size();
   return plays;
 }
+
+std::vector<int> DrawsFrom(std::uint32_t seed, int count) {
+  std::vector<int> draws;
+  for (int i = 0; i < count; ++i) {
+    seed = seed * 214013u + 2531011u;
+    draws.push_back(static_cast<int>((seed >> 16) & 0x7fff));
+  }
+  return draws;
+}

@@ -61,26 +61,6 @@ int DrawsMadeBy(std::uint32_t seed, void (*action)()) {
   return -1;
 }
 
-// The generator's draws from `seed`, without touching the process's generator.
-std::vector<int> DrawsFrom(std::uint32_t seed, int count) {
-  std::vector<int> draws;
-  for (int i = 0; i < count; ++i) {
-    seed = seed * 214013u + 2531011u;
-    draws.push_back(static_cast<int>((seed >> 16) & 0x7fff));
-  }
-  return draws;
-}
-
-// The first seed whose draws satisfy `wanted`.
-template <typename Predicate>
-std::uint32_t SeedWhere(Predicate wanted, int draws = 8) {
-  for (std::uint32_t seed = 1;; ++seed) {
-    if (wanted(DrawsFrom(seed, draws))) {
-      return seed;
-    }
-  }
-}
-
 }  // namespace
 
 TEST_F(SequencerTest, SettingsGiveTempoDensityAndMutationChance) {

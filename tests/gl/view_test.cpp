@@ -88,25 +88,6 @@ void ExpectColour(GLenum which, ClearColour expected, const char* what) {
   EXPECT_NEAR(v[2], expected.blue, 1e-6) << what;
 }
 
-// The generator's draws from `seed`, and the first seed whose draws satisfy `wanted`.
-std::vector<int> DrawsFrom(std::uint32_t seed, int count) {
-  std::vector<int> draws;
-  for (int i = 0; i < count; ++i) {
-    seed = seed * 214013u + 2531011u;
-    draws.push_back(static_cast<int>((seed >> 16) & 0x7fff));
-  }
-  return draws;
-}
-
-template <typename Predicate>
-std::uint32_t SeedWhere(Predicate wanted) {
-  for (std::uint32_t seed = 1;; ++seed) {
-    if (wanted(DrawsFrom(seed, 4))) {
-      return seed;
-    }
-  }
-}
-
 constexpr ClearColour kBlack = {0.0f, 0.0f, 0.0f};
 
 class ViewTest : public ::testing::Test {
