@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build make g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-  libosmesa6-dev zlib1g-dev
+  libosmesa6-dev zlib1g-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb fonts-liberation xdotool imagemagick x11-utils
   pulseaudio pulseaudio-utils libpulse0 sox

@@ -1,8 +1,8 @@
-// A simulated sound device: records every DirectSound call in order and fails where a test says.
-// Device and buffers live in a shared state, so they stay valid whatever order things end in.
+// A simulated sound device: logs every DirectSound call in order ("b2.Play 0 0 0", buffers named in
+// creation order) and fails where a test says. Devices and buffers live in a shared state, so that
+// voices that outlive the system object (the bank's are static) still release safely.
 #pragma once
 
-#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -12,29 +12,33 @@
 
 class SimulatedSoundSystem final : public SoundSystem {
  public:
-  struct State;
+  struct State {
+    std::vector<std::string> calls;
+    std::deque<std::int32_t> createResults;  // of the next device creations; then DS_OK
+    std::int32_t primaryResult = kDsOk;      // of the next primary / secondary buffer creation
+    std::int32_t secondaryResult = kDsOk;
+    int lockLosses = 0;  // the next Lock / Play calls that report DSERR_BUFFERLOST
+    int playLosses = 0;
+    int deviceReferences = 0;
+    std::vector<std::shared_ptr<void>> owned;        // the devices and buffers, whatever their type
+    std::size_t bufferCount = 0;
+    std::vector<std::vector<unsigned char>> memory;  // of each buffer, by creation order
+    std::shared_ptr<State> self;                     // held while a device is live
+  };
 
-  SimulatedSoundSystem();
-  ~SimulatedSoundSystem() override;
-
+  SimulatedSoundSystem() : state(std::make_shared<State>()) {}
   std::int32_t CreateDevice(SoundDevice** device) override;
 
-  // Results of the next device creations, in order; DS_OK once they are used up.
-  std::deque<std::int32_t>& createResults();
-  // A result for the next primary / secondary buffer creation (DS_OK: create it).
-  void FailPrimary(std::int32_t result);
-  void FailSecondary(std::int32_t result);
-  // The next `count` Lock / Play calls, on any buffer, report DSERR_BUFFERLOST.
-  void LoseOnLock(int count);
-  void LoseOnPlay(int count);
+  std::vector<std::string>& calls() { return state->calls; }
+  // The calls since the last look.
+  std::vector<std::string> NewCalls() {
+    std::vector<std::string> recent(state->calls.begin() + seen_, state->calls.end());
+    seen_ = static_cast<long>(state->calls.size());
+    return recent;
+  }
 
-  // Calls as "Name arguments" (buffers named b1, b2, ... in creation order).
-  std::vector<std::string>& calls();
-  // The bytes a buffer holds; live references of the device and of buffer `name`.
-  std::vector<unsigned char> Contents(const std::string& name) const;
-  int DeviceReferences() const;
-  int BufferReferences(const std::string& name) const;
+  std::shared_ptr<State> state;
 
  private:
-  std::shared_ptr<State> state_;
+  long seen_ = 0;
 };

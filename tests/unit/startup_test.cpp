@@ -1,114 +1,169 @@
-// Start-up: seeding, the process-wide values, the context's life and the one activity per mode.
+// Start-up: the generator's known draws, the settings store, the password services and the one
+// activity each command line runs.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "app/command_line.h"
+#include "app/password.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
 #include "engine/random.h"
-#include "fake_clock.h"
-#include "fake_library_loader.h"
-#include "fake_resources.h"
+#include "fakes.h"
 #include "simulated_sound.h"
-#include "fake_settings_store.h"
 
-namespace {
-
-struct StartupRun {
-  FakeClock clock;
-  FakeSettingsStore settings;
-  FakeLibraryLoader libraries;
-  SimulatedSoundSystem sound;
-  FakeResources resources;
-  std::vector<std::string> activities;
-  int contextTempoSeen = -1;
-
-  int Start(const char* line, int showCommand = 5) {
-    const auto seeContext = [this] {
-      EXPECT_NE(saverContext, nullptr);
-      if (saverContext != nullptr) {
-        contextTempoSeen = saverContext->params[kTempoParam];
-      }
-    };
-    const StartupServices services{
-        clock,
-        settings,
-        libraries,
-        sound,
-        resources,
-        [] { return WindowHandle{99}; },
-        [this, seeContext](WindowHandle owner) {
-          seeContext();
-          activities.push_back("dialog " + std::to_string(owner));
-        },
-        [this, seeContext](WindowHandle parent, int show) {
-          seeContext();
-          activities.push_back("saver " + std::to_string(parent) + " " + std::to_string(show) +
-                               " mode " + std::to_string(runMode));
-        },
-    };
-    return SaverMain(reinterpret_cast<ModuleHandle>(0x400000), line, showCommand, services);
-  }
-};
-
-}  // namespace
-
-TEST(Startup, DispatchesOneActivityPerMode) {
-  struct Case {
-    const char* line;
-    std::int32_t mode;
-    std::vector<std::string> activities;
-    bool passwordChange;
-  };
-  const Case cases[] = {
-      {"ostinel.scr /s", kSaver, {"saver 0 5 mode 4"}, false},
-      {"ostinel.scr /p 1234", kPreview, {"saver 1234 5 mode 3"}, false},
-      {"ostinel.scr /c:5678", kConfigure, {"dialog 5678"}, false},
-      {"ostinel.scr /c", kConfigure, {"dialog 99"}, false},
-      {"ostinel.scr", kConfigure, {"dialog 0"}, false},
-      {"ostinel.scr /a 77", kChangePassword, {}, true},
-      {"ostinel.scr /x", kNoRunMode, {}, false},
-      {"ostinel.scr /", kNoRunMode, {}, false},
-  };
-  for (const Case& c : cases) {
-    StartupRun run;
-    run.settings.SetDword(kSaverKey, "Param0", 3);
-    run.libraries.libraries.insert("MPR.DLL");
-    run.libraries.exports.insert("MPR.DLL!PwdChangePasswordA");
-    EXPECT_EQ(run.Start(c.line), 0) << c.line;
-    EXPECT_EQ(runMode, c.mode) << c.line;
-    EXPECT_EQ(run.activities, c.activities) << c.line;
-    const bool changed =
-        !run.libraries.calls.empty() &&
-        run.libraries.calls.back() == "free MPR.DLL" &&
-        std::find(run.libraries.calls.begin(), run.libraries.calls.end(),
-                  "call PwdChangePasswordA SCRSAVE 77 0 0") != run.libraries.calls.end();
-    EXPECT_EQ(changed, c.passwordChange) << c.line;
-    if (!c.activities.empty()) {
-      EXPECT_EQ(run.contextTempoSeen, 3) << c.line << ": the activity sees the loaded settings";
-    }
-    EXPECT_EQ(saverContext, nullptr) << c.line << ": the context is deleted before return";
-    // The settings are loaded in every mode, the system's first.
-    ASSERT_GE(run.settings.calls.size(), 2u) << c.line;
-    EXPECT_EQ(run.settings.calls[0], std::string("open ") + kSystemSaverKey) << c.line;
+TEST(Random, SeedTenGivesTheKnownDraws) {
+  SeedRandom(10);
+  for (int expected : {71, 16899, 3272, 13694, 13697, 18296}) {
+    EXPECT_EQ(DrawRandom(), expected);
   }
 }
 
-TEST(Startup, SeedsFromTheMillisecondTimerAndRecordsTheProcessValues) {
-  StartupRun run;
-  run.clock.milliseconds = 123456789u;
-  run.Start("\"C:\\Saver Dir\\ostinel.scr\" /p:-3");
-  std::vector<int> afterStart;
-  for (int i = 0; i < 4; ++i) {
-    afterStart.push_back(DrawRandom());
+namespace {
+
+SaverContext Loaded(FakeSettingsStore& store) {
+  SaverContext context;
+  context.LoadSystemSettings(store);
+  context.LoadSettings(store);
+  return context;
+}
+
+std::vector<std::int32_t> Stored(const SaverContext& c) {
+  std::vector<std::int32_t> v{c.passwordDelay, c.mouseThreshold, c.useMouse};
+  v.insert(v.end(), c.params, c.params + kParamCount);
+  return v;
+}
+
+}  // namespace
+
+TEST(Settings, LoadTakesValuesOfAtMostFourBytesAndKeepsDefaultsOtherwise) {
+  struct Case {
+    const char* what;
+    std::vector<unsigned char> data;  // "Rotate" and "Param2", when given
+    std::vector<std::int32_t> loaded;  // passwordDelay, mouseThreshold, useMouse, Param0..9
+  };
+  const Case cases[] = {
+      {"no keys at all", {}, {15, 50, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"four bytes, any type", {0x34, 0x12, 0, 0}, {0, 50, 0x1234, 9, 0, 0x1234, -1, 0, 123}},
+      {"two bytes fill the start", {0x34, 0x12}, {0, 50, 0x1234, 9, 0, 0x1234, -1, 0, 123}},
+      {"five bytes are not taken", {2, 0, 0, 0, 9}, {0, 50, 1, 9, 0, 0, -1, 0, 123}},
+      {"eight bytes are not taken", {1, 0, 0, 0, 0, 0, 0, 0}, {0, 50, 1, 9, 0, 0, -1, 0, 123}},
+  };
+  for (const Case& c : cases) {
+    FakeSettingsStore store;
+    if (!c.data.empty()) {
+      store.SetDword(kSystemSaverKey, "Password Delay", 0);
+      store.Set(kSaverKey, "Rotate", c.data);
+      store.Set(kSaverKey, "Param2", c.data);
+      store.SetDword(kSaverKey, "Param0", 9);
+      store.SetDword(kSaverKey, "Param3", 0xffffffffu);
+      store.SetDword(kSaverKey, "Param5", 123);
+    }
+    std::vector<std::int32_t> expected = c.loaded;
+    expected.resize(3 + kParamCount, 0);
+    EXPECT_EQ(Stored(Loaded(store)), expected) << c.what;
+    EXPECT_EQ(store.openKeys, 0) << c.what;
   }
-  SeedRandom(123456789u);
-  for (int value : afterStart) {
-    EXPECT_EQ(DrawRandom(), value);
+}
+
+TEST(Settings, SaveWritesRotateAndTenParamsAsDwordsCarryingTheUnused) {
+  FakeSettingsStore store;
+  store.SetDword(kSaverKey, "Param5", 123);
+  SaverContext context = Loaded(store);
+  context.useMouse = 0;
+  context.params[kTempoParam] = 4;
+  store.calls.clear();
+  context.SaveSettings(store);
+  Calls expected = {std::string("create ") + kSaverKey, "write Rotate"};
+  for (int i = 0; i < kParamCount; ++i) {
+    expected.push_back("write Param" + std::to_string(i));
   }
-  EXPECT_EQ(moduleInstance, reinterpret_cast<ModuleHandle>(0x400000));
-  EXPECT_EQ(parentWindow, -3);
+  expected.push_back("close");
+  EXPECT_EQ(store.calls, expected);
+  for (const auto& [name, value] : store.keys.at(kSaverKey)) {
+    EXPECT_TRUE(value.dword) << name;
+  }
+  EXPECT_EQ(Stored(Loaded(store)), (std::vector<std::int32_t>{15, 50, 0, 4, 0, 0, 0, 0, 123, 0,
+                                                               0, 0, 0}));
+
+  FakeSettingsStore refusing;
+  refusing.failCreate = true;
+  context.SaveSettings(refusing);
+  EXPECT_EQ(refusing.calls, Calls{std::string("create ") + kSaverKey}) << "nothing written";
+}
+
+TEST(Password, TheCheckAsksOnlyOn9xAndEveryFailureLetsTheSaverClose) {
+  struct Case {
+    const char* what;
+    std::int32_t platform;
+    std::set<std::string> libraries, exports;
+    std::int32_t answer, result;
+    Calls calls;
+  };
+  const std::set<std::string> cpl = {"PASSWORD.CPL"};
+  const std::set<std::string> verify = {"PASSWORD.CPL!VerifyScreenSavePwd"};
+  const Calls asked = {"version", "load PASSWORD.CPL", "find VerifyScreenSavePwd", "verify 77",
+                       "free PASSWORD.CPL"};
+  const Case cases[] = {
+      {"NT loads nothing", kPlatformWin32Nt, cpl, verify, 0, 1, {"version"}},
+      {"no library", 1, {}, verify, 0, 1, {"version", "load PASSWORD.CPL"}},
+      {"no export", 1, cpl, {}, 0, 1,
+       {"version", "load PASSWORD.CPL", "find VerifyScreenSavePwd", "free PASSWORD.CPL"}},
+      {"refused", 1, cpl, verify, 0, 0, asked},
+      {"any non-zero answer unchanged", 1, cpl, verify, -7, -7, asked},
+  };
+  for (const Case& c : cases) {
+    FakeLibraryLoader loader;
+    loader.platformId = c.platform;
+    loader.libraries = c.libraries;
+    loader.exports = c.exports;
+    loader.verifyResult = c.answer;
+    EXPECT_EQ(VerifySaverPassword(loader, 77), c.result) << c.what;
+    EXPECT_EQ(loader.calls, c.calls) << c.what;
+    EXPECT_EQ(loader.loaded, 0) << c.what;
+  }
+}
+
+TEST(Startup, EachCommandLineRunsItsOneActivityWithTheSettingsLoaded) {
+  struct Case {
+    const char* line;
+    std::int32_t mode;
+    std::string activity;
+  };
+  const Case cases[] = {
+      {"ostinel.scr /s", kSaver, "saver 0 5"},
+      {"ostinel.scr /p 1234", kPreview, "saver 1234 5"},
+      {"ostinel.scr /c", kConfigure, "dialog 99"},
+      {"ostinel.scr", kConfigure, "dialog 0"},
+      {"ostinel.scr /a 77", kChangePassword, "change SCRSAVE 77 0 0"},
+      {"ostinel.scr /x", kNoRunMode, ""},
+  };
+  for (const Case& c : cases) {
+    FakeClock clock;
+    clock.milliseconds = 10;
+    FakeSettingsStore settings;
+    settings.SetDword(kSaverKey, "Param0", 3);
+    FakeLibraryLoader libraries;
+    libraries.libraries = {"MPR.DLL"};
+    libraries.exports = {"MPR.DLL!PwdChangePasswordA"};
+    SimulatedSoundSystem sound;
+    FakeResources resources;
+    std::string activity;
+    const auto seen = [&](const std::string& what) {
+      activity = saverContext != nullptr && saverContext->params[kTempoParam] == 3 ? what : "?";
+    };
+    const StartupServices services{
+        clock, settings, libraries, sound, resources, [] { return WindowHandle{99}; },
+        [&](WindowHandle owner) { seen("dialog " + std::to_string(owner)); },
+        [&](WindowHandle parent, int show) {
+          seen("saver " + std::to_string(parent) + " " + std::to_string(show));
+        }};
+    EXPECT_EQ(SaverMain(nullptr, c.line, 5, services), 0) << c.line;
+    EXPECT_EQ(runMode, c.mode) << c.line;
+    if (c.mode == kChangePassword) {
+      activity = libraries.calls.size() > 2 ? libraries.calls[2] : "";
+      EXPECT_EQ(libraries.loaded, 0);
+    }
+    EXPECT_EQ(activity, c.activity) << c.line;
+    EXPECT_EQ(saverContext, nullptr) << c.line;
+    EXPECT_EQ(DrawRandom(), 71) << c.line << ": seeded with the timer's 10 ms";
+  }
 }

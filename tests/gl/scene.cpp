@@ -1,0 +1,110 @@
+// The scene tests' offscreen context and recorded sample bank, made once for the process: the
+// bank's static voices release into the device at exit.
+#include "scene.h"
+
+#include <map>
+
+#include "audio/program_resources.h"
+#include "engine/sample_bank.h"
+#include "simulated_sound.h"
+
+namespace {
+
+struct Scene {
+  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kWidth * kHeight * 4);
+  OSMesaContext gl = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+  SimulatedSoundSystem sound;
+  FakeClock clock;
+  FakeResources resources;
+  std::map<std::string, int> trackOfBuffer;
+
+  Scene() {
+    OSMesaMakeCurrent(gl, pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight);
+    OSMesaPixelStore(OSMESA_Y_UP, 1);
+    // The program's own samples, in a store that notes what is asked of it.
+    for (int id = 100; id < 200; ++id) {
+      std::size_t bytes = 0;
+      if (const unsigned char* image = PlatformResources().FindWave(id, &bytes)) {
+        resources.waves[id].assign(image, image + bytes);
+      }
+    }
+    soundPlatform = SoundPlatform{&sound, &clock, &resources};
+    LoadSampleBank(1);
+    // Each load makes a primary and then a voice buffer: b1 b2 for the first slot loaded, ...
+    for (int load = 0; load < kLoadedSlots; ++load) {
+      trackOfBuffer["b" + std::to_string(2 * load + 2)] = kSampleLoadOrder[load];
+    }
+    sound.NewCalls();
+  }
+};
+
+Scene& TheScene() {
+  static Scene* scene = new Scene;
+  return *scene;
+}
+
+}  // namespace
+
+void SceneTest::SetUp() {
+  ASSERT_NE(TheScene().gl, nullptr);
+  engine = EngineState();
+  view = ViewState();
+  input = InputState();
+  saverContext = &context;
+  frameClock = &clock;
+  runMode = kSaver;
+  NewPlays();
+}
+
+void SceneTest::TearDown() {
+  saverContext = nullptr;
+  frameClock = nullptr;
+  runMode = kNoRunMode;
+}
+
+void SceneTest::Configure(int tempo, int transient, int density) {
+  SaverContext settings;
+  settings.params[kTempoParam] = tempo;
+  settings.params[kTransientParam] = transient;
+  settings.params[kDensityParam] = density;
+  ConfigureSequencer(settings);
+}
+
+void SceneTest::Ticks(std::uint32_t time) {
+  frameTimeMs = time;
+  SequencerTick();
+  SequencerTick();
+}
+
+std::vector<TrackPlay> SceneTest::NewPlays() {
+  std::vector<TrackPlay> plays;
+  int volume = 0, pan = 0;
+  for (const std::string& call : TheScene().sound.NewCalls()) {
+    const std::size_t dot = call.find('.'), space = call.find(' ');
+    const std::string what = call.substr(dot + 1, space - dot - 1);
+    if (what == "SetVolume") {
+      volume = std::stoi(call.substr(space));
+    } else if (what == "SetPan") {
+      pan = std::stoi(call.substr(space));
+    } else if (what == "Play") {
+      plays.emplace_back(TheScene().trackOfBuffer.at(call.substr(0, dot)), volume, pan);
+    }
+  }
+  return plays;
+}
+
+const std::uint8_t* SceneTest::Pixel(int x, int y) {
+  return TheScene().pixels.data() + (static_cast<std::size_t>(y) * kWidth + x) * 4;
+}
+
+const std::vector<int>& SceneTest::AskedResources() { return TheScene().resources.asked; }
+
+const std::vector<unsigned char>& SceneTest::VoiceSamples(int slot) {
+  for (const auto& [name, track] : TheScene().trackOfBuffer) {
+    if (track == slot) {
+      return TheScene().sound.state->memory.at(std::stoul(name.substr(1)) - 1);
+    }
+  }
+  static const std::vector<unsigned char> none;
+  return none;
+}

@@ -1,0 +1,50 @@
+// The scene tests' shared set-up: an offscreen OSMesa context (real GL, read back as pixels and
+// matrices), the sample bank loaded with the program's samples into a simulated sound device so
+// that every Play of the sequencer is recorded, and the process-wide state reset before each test.
+#pragma once
+
+#include <GL/osmesa.h>
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/saver_context.h"
+#include "app/startup.h"
+#include "display/gl.h"
+#include "display/input_rules.h"
+#include "display/renderer.h"
+#include "display/view.h"
+#include "engine/random.h"
+#include "engine/sequencer.h"
+#include "fakes.h"
+
+inline constexpr int kWidth = 640;
+inline constexpr int kHeight = 480;
+
+// A Play as the sequencer made it: track, volume, pan.
+using TrackPlay = std::tuple<int, int, int>;
+
+class SceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ public:
+  // The settings the sequencer derives its timing, density and mutation chance from.
+  static void Configure(int tempo, int transient = 0, int density = 0);
+  // A frame's two ticks at `time`.
+  static void Ticks(std::uint32_t time);
+  // The plays since the last call, in call order.
+  static std::vector<TrackPlay> NewPlays();
+  // The RGBA bytes of a pixel, bottom row first.
+  static const std::uint8_t* Pixel(int x, int y);
+  // The resources the bank asked for, in order, and the samples a slot's voice holds.
+  static const std::vector<int>& AskedResources();
+  static const std::vector<unsigned char>& VoiceSamples(int slot);
+
+ protected:
+  SaverContext context;
+  FakeClock clock;
+};
