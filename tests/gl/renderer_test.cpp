@@ -10,6 +10,7 @@
 #include "app/saver_context.h"
 #include "app/startup.h"
 #include "display/gl.h"
+#include "display/monitor_layout.h"
 #include "display/renderer.h"
 #include "display/view.h"
 #include "engine/random.h"
@@ -279,6 +280,31 @@ TEST_F(RendererTest, AFrameDrawsTheStepItStartsOnAndThenTicksTwice) {
   glFinish();
   EXPECT_TRUE(ColourAt(BoxCentre(3, 2), Tint(3, false, false)));
   EXPECT_TRUE(ColourAt(BoxCentre(3, 7), Tint(3, false, true)));
+}
+
+TEST_F(RendererTest, SeveralMonitorsShareOneCameraAndTwoTicksAFrame) {
+  // A 320-wide monitor of full height and, right of it, one of the upper half: the lower right
+  // quarter is a gap.
+  SetMonitorViewports(MonitorViewports({0, 0, 640, 480}, {{0, 0, 320, 480}, {320, 0, 640, 240}}));
+  const std::uint32_t seed = SeedWhere([](const std::vector<int>& d) {
+    return d[1] >= 400 && d[2] >= 40 && d[3] >= 10 && d[5] >= 400 && d[6] >= 40 && d[7] >= 10;
+  });
+  engine.mutationChance = 0;
+  view.tiltPhaseSet = true;
+  view.tableRotation = 1;
+  view.autoSpinRate = 0.5f;
+  engine.currentStep = engine.previousStep = 2;
+  clock_.milliseconds = 1900;  // step 7: the ticks roll their dice
+  SeedRandom(seed);
+  RenderFrame();
+  glFinish();
+  SetMonitorViewports({});
+  EXPECT_EQ(DrawRandom(), DrawsFrom(seed, 9)[8]) << "two ticks of four dice";
+  EXPECT_FLOAT_EQ(view.tableSpin, 0.5f);
+  // The middle of the table (track 12, between steps 3 and 4) in each monitor's middle.
+  EXPECT_TRUE(ColourAt({160, 240}, Tint(12, false, false)));
+  EXPECT_TRUE(ColourAt({480, 360}, Tint(12, false, false)));
+  EXPECT_TRUE(ColourAt({480, 120}, {0, 0, 0}));
 }
 
 }  // namespace
