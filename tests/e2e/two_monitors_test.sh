@@ -12,10 +12,7 @@ printf '%s\n' 'Section "Device" Identifier "card" Driver "dummy" VideoRam 65536 
 Xorg -displayfd 3 -config "$work/xorg.conf" -logfile "$work/xorg.log" -noreset -nolisten tcp \
   3>"$work/display" </dev/null >/dev/null 2>&1 &
 xorg_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
+for _ in $(seq 100); do [ -s "$work/display" ] && break || sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 cp -a "$WINEPREFIX" "$work/prefix"
 export WINEPREFIX="$work/prefix"
@@ -48,10 +45,7 @@ fi
 # The outer tracks' edges lie at x = +-9.3775 of the -10..10 that spans each monitor's width.
 for monitor in "1280 800 0" "1024 768 1280"; do
   read -r w h left <<<"$monitor"
-  convert "$work/two.png" -crop "${w}x${h}+${left}+0" +repage "$work/monitor-$w.png"
-  expect_equal "the ${w}x${h} monitor shows the table's 25 tracks" \
-    "$(box_runs "$work/monitor-$w.png" $((h / 2)))" 25
-  span=$(convert "$work/monitor-$w.png" -crop "${w}x2+0+$((h / 2))" +repage -fuzz 1% -trim \
+  span=$(convert "$work/two.png" -crop "${w}x2+${left}+$((h / 2))" +repage -fuzz 1% -trim \
     -format '%X %[fx:page.x+w]' info: | tr -d +)
   expect_equal "the ${w}x${h} monitor's table spans its width" "$span" \
     "$(awk -v w="$w" 'BEGIN { printf "%d %d", w / 2 * 0.06225 + 0.5, w / 2 * 1.93775 + 0.5 }')"
@@ -70,8 +64,6 @@ wait_line "$work/mouse.txt" '^ready' 30
 sleep 1
 xdotool mousemove 1802 400  # the first move only marks where the mouse is
 sleep 1
-check "a move of 2 px leaves the saver running" \
-  test -z "$(line "$work/mouse.txt" '^(window_hidden|exit=)')"
 xdotool mousemove 1882 400
 wait_driver
 expect_equal "a move of 80 px on the second monitor ends the saver with exit code 0" \
