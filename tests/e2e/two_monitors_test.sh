@@ -12,8 +12,12 @@ printf '%s\n' 'Section "Device" Identifier "card" Driver "dummy" VideoRam 65536 
 Xorg -displayfd 3 -config "$work/xorg.conf" -logfile "$work/xorg.log" -noreset -nolisten tcp \
   3>"$work/display" </dev/null >/dev/null 2>&1 &
 xorg_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break || sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 cp -a "$WINEPREFIX" "$work/prefix"
 export WINEPREFIX="$work/prefix"
 stop_all() {
