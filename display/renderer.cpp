@@ -12,6 +12,9 @@ Clock* frameClock = nullptr;
 
 namespace {
 
+// Replaced only between frames, at start and on a display change; a frame only reads it.
+std::vector<Viewport> monitorViewports;
+
 struct Colour {
   float red;
   float green;
@@ -67,6 +70,10 @@ void DrawGrid() {
 
 }  // namespace
 
+void SetMonitorViewports(const std::vector<Viewport>& viewports) {
+  monitorViewports = viewports;
+}
+
 void RenderFrame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   DrawScene();
@@ -88,7 +95,15 @@ void DrawScene() {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
 
-  DrawGrid();
+  // The camera, the spin and the ticks once per frame: every monitor shows the same moment.
+  if (monitorViewports.size() < 2) {
+    DrawGrid();
+  } else {
+    for (const Viewport& v : monitorViewports) {
+      glViewport(v.x, v.y, v.width, v.height);
+      DrawGrid();
+    }
+  }
 
   SequencerTick();
   SequencerTick();

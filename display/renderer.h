@@ -2,16 +2,25 @@
 // clock, camera, boxes and sequencer ticks.
 #pragma once
 
+#include <vector>
+
+#include "display/monitor_layout.h"
+
 class Clock;
 
 // The clock a frame reads its time from (the multimedia timer on Windows, a virtual one when
 // rendering offscreen). Set before the first frame.
 extern Clock* frameClock;
 
+// The monitors of a window that spans several, each drawn into with the same camera. With none or
+// one, a frame draws into the viewport the scene set up and makes no viewport call of its own.
+void SetMonitorViewports(const std::vector<Viewport>& viewports);
+
 // Clears colour and depth, draws the scene and flushes; the caller then swaps buffers.
 void RenderFrame();
 
-// One frame: identity, blending, the frame's time, the camera, the 200 boxes, two ticks.
+// One frame: identity, blending, the frame's time, the camera, the 200 boxes on each monitor, two
+// ticks.
 void DrawScene();
 
 // A box with half-extents hx, hy, hz centred on the current origin: six quads, counter-clockwise

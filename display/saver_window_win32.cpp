@@ -1,7 +1,11 @@
 // The saver window on Windows: class and window, the screen-saver-running flag, a double-buffered
 // GL context, the scene and the samples, and the frame loop that drains all messages before each
-// frame. SaverWindowProc maps the window's messages onto the portable input rules.
+// frame. SaverWindowProc maps the window's messages onto the portable input rules. Full screen, the
+// window covers every monitor, each showing the table at its own size.
 #include <windows.h>
+
+#include <new>
+#include <vector>
 
 #include "app/clock.h"
 #include "app/command_line.h"
@@ -11,6 +15,7 @@
 #include "app/startup.h"
 #include "display/gl.h"
 #include "display/input_rules.h"
+#include "display/monitor_layout.h"
 #include "display/renderer.h"
 #include "display/saver_window.h"
 #include "display/view.h"
@@ -43,8 +48,80 @@ class Win32WindowHost final : public WindowHost {
   }
 };
 
+// Monitor rectangles are wanted in physical pixels, so the process is made DPI aware before its
+// first window: per monitor where the system knows that, otherwise system-wide. Looked up at run
+// time, as older systems lack both calls.
+void BecomeDpiAware() {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32 == nullptr) {
+    return;
+  }
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  using SetAware = BOOL(WINAPI*)();
+  const auto setContext = reinterpret_cast<SetContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 (-4), then PER_MONITOR_AWARE (-3) for systems that
+  // predate it.
+  if (setContext != nullptr && (setContext(reinterpret_cast<HANDLE>(-4)) != FALSE ||
+                                setContext(reinterpret_cast<HANDLE>(-3)) != FALSE)) {
+    return;
+  }
+  const auto setAware = reinterpret_cast<SetAware>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+  if (setAware != nullptr) {
+    setAware();
+  }
+}
+
+ScreenRect VirtualScreen() {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return ScreenRect{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+  try {
+    reinterpret_cast<std::vector<ScreenRect>*>(list)->push_back(ScreenRect{
+        static_cast<std::int32_t>(rect->left), static_cast<std::int32_t>(rect->top),
+        static_cast<std::int32_t>(rect->right), static_cast<std::int32_t>(rect->bottom)});
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
+}
+
+// Reads the monitors and hands their viewports in `window` to the renderer. Without a list (the
+// call failed), each frame draws into the whole window as with one monitor.
+void ReadMonitors(const ScreenRect& window) {
+  std::vector<ScreenRect> monitors;
+  if (EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors)) ==
+      FALSE) {
+    monitors.clear();
+  }
+  SetMonitorViewports(MonitorViewports(window, monitors));
+}
+
+// A display change (a monitor added or removed, a new resolution): the window follows the virtual
+// screen and each monitor gets its new viewport.
+void FollowDisplayChange(HWND window) {
+  if (wglGetCurrentContext() == nullptr) {
+    return;  // before the set-up, which reads the monitors itself
+  }
+  const ScreenRect screen = VirtualScreen();
+  const int width = screen.right - screen.left;
+  const int height = screen.bottom - screen.top;
+  SetWindowPos(window, nullptr, screen.left, screen.top, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  ResizeScene(width, height);
+  ReadMonitors(screen);
+}
+
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   static Win32WindowHost host;
+  if (message == WM_DISPLAYCHANGE && runMode != kPreview) {
+    FollowDisplayChange(window);
+  }
   if (HandleSaverMessage(host, reinterpret_cast<WindowHandle>(window), message, wParam) ==
       MessageResult::kHandled) {
     return 0;
@@ -74,6 +151,7 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
 
   const bool preview = runMode == kPreview;
   const bool saver = runMode == kSaver;
+  ScreenRect screen{};
   int width = 0;
   int height = 0;
   DWORD style = WS_POPUP | WS_VISIBLE;
@@ -89,12 +167,15 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
     height = rect.bottom - rect.top;
     style = WS_CHILD | WS_VISIBLE;
   } else {
-    width = GetSystemMetrics(SM_CXSCREEN);
-    height = GetSystemMetrics(SM_CYSCREEN);
+    // With one monitor the virtual screen is that monitor, at (0, 0).
+    BecomeDpiAware();
+    screen = VirtualScreen();
+    width = screen.right - screen.left;
+    height = screen.bottom - screen.top;
   }
-  HWND saverWindow = CreateWindowExA(0, "OpenGL", "SaverWindow", style, 0, 0, width, height,
-                                     parentWindow, nullptr,
-                                     static_cast<HINSTANCE>(moduleInstance), nullptr);
+  HWND saverWindow =
+      CreateWindowExA(0, "OpenGL", "SaverWindow", style, screen.left, screen.top, width, height,
+                      parentWindow, nullptr, static_cast<HINSTANCE>(moduleInstance), nullptr);
   if (saverWindow == nullptr) {
     return;
   }
@@ -130,6 +211,9 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
 
   frameClock = &PlatformClock();
   SetUpScene(width, height);
+  if (!preview) {
+    ReadMonitors(screen);
+  }
   ConfigureSequencer(*saverContext);
   LoadSampleBank(reinterpret_cast<WindowHandle>(saverWindow));
   ShowWindow(saverWindow, showCommand);

@@ -48,7 +48,7 @@ void SetUpScene(std::int32_t width, std::int32_t height) {
   view.autoSpinRate =
       static_cast<float>(((DrawRandom() % 1000) * 0.001 - 0.5) * view.tableRotation);
   view.dayMode = (DrawRandom() % 2) == 1;
-  glViewport(0, 0, width, height);
+  ResizeScene(width, height);
   glMatrixMode(GL_PROJECTION);
   LoadOrthographicBox();
   glMatrixMode(GL_MODELVIEW);
@@ -56,6 +56,10 @@ void SetUpScene(std::int32_t width, std::int32_t height) {
   view.viewDepth = -80.0f;
   ApplyLook(view.dayMode, kDayFogColour);
   glEnable(GL_FOG);
+}
+
+void ResizeScene(std::int32_t width, std::int32_t height) {
+  glViewport(0, 0, width, height);
 }
 
 void UpdateCamera() {

@@ -34,6 +34,9 @@ inline constexpr ClearColour kBrightDayColour = {0.984f, 0.986f, 0.973f};
 // or night and tilt (three draws, in that order). Reads the rotation setting from saverContext.
 void SetUpScene(std::int32_t width, std::int32_t height);
 
+// The window's new size, with the GL context current: the viewport that covers it.
+void ResizeScene(std::int32_t width, std::int32_t height);
+
 // Once per frame, with the identity in the model-view matrix: projection with depth offset and
 // tilt, model-view with the spin; advances spin, tilt and phase.
 void UpdateCamera();

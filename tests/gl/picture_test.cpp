@@ -325,3 +325,21 @@ TEST_F(PictureTest, AFrameDrawsTheStateItStartsWithThenTicksTwice) {
   }
   EXPECT_FALSE(glIsEnabled(GL_LIGHTING) || glIsEnabled(GL_TEXTURE_2D));
 }
+
+TEST_F(PictureTest, SeveralMonitorsShareOneCameraAndTwoTicksAFrame) {
+  // A 320-wide monitor of full height and, right of it, one of the upper half over a gap.
+  SetMonitorViewports({{0, 0, 320, 480}, {320, 240, 320, 240}});
+  engine.mutationChance = 0;
+  view.tiltPhaseSet = true;
+  view.tableRotation = 1;
+  view.autoSpinRate = 0.5f;
+  SeedRandom(10);  // no die of the two ticks passes
+  Render(7);
+  SetMonitorViewports({});
+  glViewport(0, 0, kWidth, kHeight);
+  EXPECT_EQ(DrawRandom(), 11726) << "two ticks of four dice, not four";
+  EXPECT_FLOAT_EQ(view.tableSpin, 0.5f) << "the camera placed once";
+  EXPECT_FALSE(Near(At(160, 240), kBlack)) << "the table in the first monitor's middle";
+  EXPECT_FALSE(Near(At(480, 360), kBlack)) << "and in the second's";
+  EXPECT_TRUE(Near(At(480, 120), kBlack)) << "the gap below the second is background";
+}
