@@ -1,5 +1,6 @@
-# Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all.
-.PHONY: all deps native windows run test clean
+# Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all;
+# `make dist` leaves the Windows zip and setup program in dist/.
+.PHONY: all deps native windows run test dist clean
 
 all: native windows
 
@@ -21,5 +22,9 @@ test: native windows
 	ctest --preset native
 	ctest --preset windows
 
+dist: windows
+	rm -rf dist
+	cp -r build/windows/dist dist
+
 clean:
-	rm -rf build out
+	rm -rf build out dist

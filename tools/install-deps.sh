@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb fonts-liberation xdotool imagemagick x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   pulseaudio pulseaudio-utils libpulse0 sox
+  nsis unzip
 )
 
 missing=()

@@ -1,6 +1,6 @@
 // Reads the resources of the built ostinel.scr back and checks them against what the saver needs:
 // the settings dialog field by field, its picture, the icons, the description, the samples.
-// Usage: scr_resources_test OSTINEL.SCR SAMPLES_DIR [gtest flags]
+// Usage: scr_resources_test OSTINEL.SCR SAMPLES_DIR VERSION [gtest flags]
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -17,6 +17,7 @@ namespace {
 
 std::string scrPath;
 std::string samplesDir;
+std::string version;  // the project's, x.y.z
 
 // Resource types.
 constexpr std::uint16_t kIcon = 3;
@@ -366,10 +367,13 @@ TEST_F(ScrResources, VersionResourceNamesTheSaver) {
   in.AlignTo4();
   EXPECT_EQ(in.U32(), 0xFEEF04BDu);
   in.U32();
-  EXPECT_EQ(in.U32(), 0x00010000u);  // 1.0
-  EXPECT_EQ(in.U32(), 0u);           // .0.0
+  // The file version, major.minor then patch.0, is the project's version.
+  unsigned major = 0, minor = 0, patch = 0;
+  ASSERT_EQ(std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch), 3) << version;
+  EXPECT_EQ(in.U32(), major << 16 | minor);
+  EXPECT_EQ(in.U32(), patch << 16);
   for (const char* text : {"040904E4", "Ostinel screen saver", "ostinel.scr",
-                           "(c) 2026 the Ostinel team", "ProductName"}) {
+                           "(c) 2026 the Ostinel team", "ProductName", version.c_str()}) {
     EXPECT_TRUE(HoldsText(data, text)) << text;
   }
 }
@@ -378,11 +382,12 @@ TEST_F(ScrResources, VersionResourceNamesTheSaver) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s OSTINEL.SCR SAMPLES_DIR [gtest flags]\n", argv[0]);
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s OSTINEL.SCR SAMPLES_DIR VERSION [gtest flags]\n", argv[0]);
     return 2;
   }
   scrPath = argv[1];
   samplesDir = argv[2];
+  version = argv[3];
   return RUN_ALL_TESTS();
 }

@@ -14,6 +14,7 @@
 #include "app/clock.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
+#include "app/version.h"
 #include "audio/program_resources.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
@@ -352,6 +353,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(RenderUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts("ostinel-render " OSTINEL_VERSION_TEXT);
     return 0;
   }
   if (!options.seedGiven) {

@@ -146,7 +146,7 @@ bool EventOption(const std::string& value, RenderOptions* options, std::string* 
   return true;
 }
 
-// Every option but --help takes a value.
+// Every option but --help and --version takes a value.
 bool KnownOption(const std::string& name) {
   for (const char* known :
        {"--seconds", "--fps", "--start-ms", "--seed", "--tempo", "--transient", "--density",
@@ -228,6 +228,10 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
       options->help = true;
       continue;
     }
+    if (arg == "--version") {
+      options->version = true;
+      continue;
+    }
     if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
       *error = "unexpected argument '" + arg + "'";
       return false;
@@ -279,6 +283,7 @@ see and hear: PNG frames, the sound as a WAVE file, and a trace of every sample 
                     is at least MS; KEY is space (transform the pattern), enter (day/night),
                     down or rclick (clear the pattern). Repeatable; same times apply in order.
   -h, --help        this text
+  --version         the version, then exit
 
 Writes DIR/audio.wav (44100 Hz 16-bit stereo, S seconds), DIR/trace.jsonl and the frames.
 Exit status: 0 done, 1 the render failed, 2 bad command line.

@@ -30,6 +30,7 @@ struct RenderOptions {
   std::uint32_t frameEvery = 0;     // 0: once a second, i.e. every `fps` frames
   std::vector<RenderEvent> events;  // in command-line order
   bool help = false;
+  bool version = false;
 };
 
 // Fills `options` from argv[1..argc-1], starting from its defaults. On bad input returns false and
