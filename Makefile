@@ -1,5 +1,6 @@
-# Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all.
-.PHONY: all deps native windows run test clean
+# Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all;
+# `make deb` builds the Linux programs for users and packages them as a .deb.
+.PHONY: all deps native windows release deb run test clean
 
 all: native windows
 
@@ -14,6 +15,14 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows
 
+release: deps
+	cmake --preset release
+	cmake --build --preset release
+
+deb: release
+	cd build/release && cpack -G DEB
+	cp build/release/ostinel_*_amd64.deb .
+
 run: windows
 	bash tools/run-saver.sh build/windows
 
@@ -22,4 +31,4 @@ test: native windows
 	ctest --preset windows
 
 clean:
-	rm -rf build out
+	rm -rf build out ostinel_*_amd64.deb

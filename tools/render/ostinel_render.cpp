@@ -55,6 +55,8 @@ class OffscreenTarget {
   }
   ~OffscreenTarget() {
     if (context_ != nullptr) {
+      // Unbound first: a context destroyed while current keeps its framebuffer alive.
+      OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
       OSMesaDestroyContext(context_);
     }
   }
