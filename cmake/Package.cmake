@@ -3,6 +3,10 @@
 include(GNUInstallDirs)
 
 install(TARGETS ostinel-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# XScreenSaver finds hacks in libexec/xscreensaver and their descriptions in its config folder.
+install(TARGETS ostinel RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(FILES ${PROJECT_BINARY_DIR}/ostinel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/ostinel.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
@@ -18,6 +22,6 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -49,6 +49,7 @@ inline constexpr std::uintptr_t kKeySpace = 32;
 inline constexpr std::uintptr_t kKeyLeft = 37;
 inline constexpr std::uintptr_t kKeyRight = 39;
 inline constexpr std::uintptr_t kKeyDown = 40;
+inline constexpr std::uintptr_t kMiddleButtonFlag = 0x10;  // in a middle click's key flags
 
 // A mouse move of more than this many pixels on either axis ends the saver (without useMouse).
 inline constexpr std::int32_t kMouseCloseDistance = 5;
