@@ -274,7 +274,10 @@ int RunHackWindow(Display* display, const HackOptions& options,
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     int count = 0;
     visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
-    if (visual != nullptr && !GoodVisual(display, visual)) {
+    // A given window may have children of its own (a dialog's widgets): a window of ours on top
+    // of them covers it whole.
+    if (visual != nullptr &&
+        (options.target == HackTarget::kWindowId || !GoodVisual(display, visual))) {
       XFree(visual);
       visual = nullptr;
     }
