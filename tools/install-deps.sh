@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb fonts-liberation xdotool imagemagick x11-utils
   pulseaudio pulseaudio-utils libpulse0 sox
+  pkg-config libx11-dev libgl-dev libpulse-dev dpkg-dev xscreensaver xscreensaver-gl
 )
 
 missing=()
