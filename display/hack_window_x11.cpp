@@ -20,7 +20,6 @@
 #include "display/gl.h"
 #include "display/input_rules.h"
 #include "display/renderer.h"
-#include "display/saver_events.h"
 #include "display/saver_run.h"
 #include "display/view.h"
 
@@ -330,7 +329,7 @@ int RunHackWindow(Display* display, const HackOptions& options,
 
   XWindowHost host;
   const auto window = static_cast<WindowHandle>(drawable);
-  HandleSaverMessage(host, window, kMsgCreate, 0);
+  OnSaverWindowCreated(host, window);
   frameClock = &PlatformClock();
   SetUpRun(width, height, window);
   if (soundReady) {

@@ -2,11 +2,6 @@
 // messages and virtual keys, X events and keysyms) into these, and the input rules take them.
 #pragma once
 
-#include <cstdint>
-
-#include "app/handles.h"
-#include "display/input_rules.h"
-
 enum class SaverKey { kSpace, kEnter, kDown, kLeft, kRight, kOther };
 
 enum class SaverEventKind {
@@ -18,13 +13,10 @@ enum class SaverEventKind {
   kRightDown,
   kRightUp,
   kDeactivate,
-  kCloseRequest,  // a close message to the saver window (see RequestClose)
+  kCloseRequest,  // the close that RequestClose asks for (or any close, once one was asked)
 };
 
 struct SaverEvent {
   SaverEventKind kind = SaverEventKind::kKey;
   SaverKey key = SaverKey::kOther;
 };
-
-// Hands one event to the input rules. kHandled: the shell passes it on to nothing else.
-MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const SaverEvent& event);

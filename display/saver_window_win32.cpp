@@ -11,7 +11,9 @@
 #include "app/startup.h"
 #include "display/gl.h"
 #include "display/input_rules.h"
+#include "display/saver_messages_win32.h"
 #include "display/renderer.h"
+#include "display/saver_run.h"
 #include "display/saver_window.h"
 #include "display/view.h"
 #include "engine/sample_bank.h"
@@ -129,9 +131,7 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
   wglMakeCurrent(deviceContext, glContext);
 
   frameClock = &PlatformClock();
-  SetUpScene(width, height);
-  ConfigureSequencer(*saverContext);
-  LoadSampleBank(reinterpret_cast<WindowHandle>(saverWindow));
+  SetUpRun(width, height, reinterpret_cast<WindowHandle>(saverWindow));
   ShowWindow(saverWindow, showCommand);
 
   MSG message;

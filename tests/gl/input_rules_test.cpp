@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "display/input_rules.h"
+#include "display/saver_messages_win32.h"
 #include "display/view.h"
 #include "engine/sequencer.h"
 #include "fake_window_host.h"

@@ -19,6 +19,7 @@
 #include "audio/software_mixer.h"
 #include "display/gl.h"
 #include "display/renderer.h"
+#include "display/saver_run.h"
 #include "display/view.h"
 #include "engine/random.h"
 #include "engine/sample_bank.h"
@@ -119,18 +120,18 @@ class SoundTrack {
   std::uint64_t written_ = 0;
 };
 
-// The user's action, through the operations the window's input handling calls.
+// The user's action, as the saver window's input handling applies it.
 void ApplyKey(RenderKey key) {
   switch (key) {
     case RenderKey::kSpace:
-      TransformMatrix();
+      ApplySceneAction(SceneAction::kTransform);
       break;
     case RenderKey::kEnter:
-      ToggleDayNight(kDayFogColour);
+      ApplySceneAction(SceneAction::kDayNight);
       break;
     case RenderKey::kDown:
     case RenderKey::kRightClick:
-      ResetMatrix();
+      ApplySceneAction(SceneAction::kReset);
       break;
   }
 }
@@ -238,13 +239,10 @@ bool Render(const RenderOptions& options) {
   context.params[kDensityParam] = options.density;
   context.params[kRotationParam] = options.rotation;
   saverContext = &context;
-  SetUpScene(options.width, options.height);
-  ConfigureSequencer(context);
-
   SoftwareMixer mixer;
   RecordingSoundSystem recorder(mixer);
   soundPlatform = SoundPlatform{&recorder, &clock, &PlatformResources()};
-  LoadSampleBank(0);
+  SetUpRun(options.width, options.height, 0);
   int named = 0;
   for (int slot = 0; slot < kSampleSlots; ++slot) {
     named += recorder.NameTrack(SampleBank[slot].voiceBuffer, slot) ? 1 : 0;
