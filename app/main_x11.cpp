@@ -11,17 +11,17 @@
 #include <cstring>
 #include <string>
 
-#include "app/clock.h"
 #include "app/command_line.h"
 #include "app/hack_options.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
-#include "audio/program_resources.h"
 #include "audio/pulse_output_linux.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
 #include "display/hack_window_x11.h"
 #include "engine/random.h"
+#include "platform/clock.h"
+#include "platform/program_resources.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "app/settings_store.h"
 #include "app/settings_table.h"
+#include "platform/settings_store.h"
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/clock.h"
 #include "app/hack_options.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
@@ -22,6 +21,7 @@
 #include "display/renderer.h"
 #include "display/saver_run.h"
 #include "display/view.h"
+#include "platform/clock.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "app/handles.h"
 #include "display/input_rules.h"
+#include "platform/handles.h"
 
 enum SaverMessage : std::uint32_t {
   kMsgCreate = 0x0001,

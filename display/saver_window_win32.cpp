@@ -3,21 +3,21 @@
 // frame. SaverWindowProc maps the window's messages onto the portable input rules.
 #include <windows.h>
 
-#include "app/clock.h"
 #include "app/command_line.h"
-#include "app/library_loader.h"
 #include "app/password.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
 #include "display/gl.h"
 #include "display/input_rules.h"
-#include "display/saver_messages_win32.h"
 #include "display/renderer.h"
+#include "display/saver_messages_win32.h"
 #include "display/saver_run.h"
 #include "display/saver_window.h"
 #include "display/view.h"
 #include "engine/sample_bank.h"
 #include "engine/sequencer.h"
+#include "platform/clock.h"
+#include "platform/library_loader.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include "app/saver_context.h"
 #include "app/startup.h"
-#include "audio/program_resources.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
 #include "display/gl.h"
@@ -18,6 +17,7 @@
 #include "engine/sequencer.h"
 #include "fake_clock.h"
 #include "osmesa_context.h"
+#include "platform/program_resources.h"
 
 namespace {
 

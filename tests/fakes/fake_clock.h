@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/clock.h"
+#include "platform/clock.h"
 
 class FakeClock final : public Clock {
  public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/library_loader.h"
+#include "platform/library_loader.h"
 
 class FakeLibraryLoader final : public LibraryLoader {
  public:

@@ -4,7 +4,7 @@
 #include <map>
 #include <vector>
 
-#include "audio/program_resources.h"
+#include "platform/program_resources.h"
 
 class FakeResources final : public ProgramResources {
  public:

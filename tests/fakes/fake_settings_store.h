@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 class FakeSettingsStore final : public SettingsStore {
  public:

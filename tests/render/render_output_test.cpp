@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/program_resources.h"
 #include "audio/software_mixer.h"
 #include "audio/wave.h"
 #include "engine/sample_bank.h"
 #include "json_reader.h"
+#include "platform/program_resources.h"
 
 namespace {
 

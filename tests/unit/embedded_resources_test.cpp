@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/program_resources.h"
 #include "engine/sample_bank.h"
+#include "platform/program_resources.h"
 
 TEST(EmbeddedResources, HoldEachSampleFileUnderItsId) {
   ProgramResources& resources = PlatformResources();

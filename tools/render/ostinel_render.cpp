@@ -11,10 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
-#include "audio/program_resources.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
 #include "display/gl.h"
@@ -24,6 +22,8 @@
 #include "engine/random.h"
 #include "engine/sample_bank.h"
 #include "engine/sequencer.h"
+#include "platform/clock.h"
+#include "platform/program_resources.h"
 #include "tools/render/json_line.h"
 #include "tools/render/png_writer.h"
 #include "tools/render/recording_sound.h"

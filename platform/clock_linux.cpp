@@ -3,7 +3,7 @@
 #include <errno.h>
 #include <time.h>
 
-#include "app/clock.h"
+#include "platform/clock.h"
 
 namespace {
 
