@@ -1,6 +1,7 @@
 # Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all;
-# `make dist` leaves the Windows zip and setup program in dist/.
-.PHONY: all deps native windows run test dist clean
+# `make dist` leaves the Windows zip and setup program in dist/; `make deb` builds the Linux
+# programs for users and packages them as a .deb.
+.PHONY: all deps native windows release deb run test dist clean
 
 all: native windows
 
@@ -15,6 +16,14 @@ windows: deps
 	cmake --preset windows
 	cmake --build --preset windows
 
+release: deps
+	cmake --preset release
+	cmake --build --preset release
+
+deb: release
+	cd build/release && cpack -G DEB
+	cp build/release/ostinel_*_amd64.deb .
+
 run: windows
 	bash tools/run-saver.sh build/windows
 
@@ -27,4 +36,4 @@ dist: windows
 	cp -r build/windows/dist dist
 
 clean:
-	rm -rf build out dist
+	rm -rf build out dist ostinel_*_amd64.deb

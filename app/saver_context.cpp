@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-#include "app/settings_store.h"
+#include "app/settings_table.h"
+#include "platform/settings_store.h"
 
 namespace {
 
@@ -34,6 +35,16 @@ ParamName NameOfParam(int index) {
   return name;
 }
 
+// Params 0 to 3 are in the settings table; the others are kept as stored, else 0.
+std::int32_t DefaultOfParam(int index) {
+  for (const SettingInfo& setting : kSettings) {
+    if (setting.paramIndex == index) {
+      return setting.defaultValue;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 SaverContext::SaverContext()
@@ -61,18 +72,18 @@ void SaverContext::LoadSystemSettings(SettingsStore& store) {
 }
 
 void SaverContext::LoadSettings(SettingsStore& store) {
-  useMouse = 1;
-  for (std::int32_t& param : params) {
-    param = 0;
+  useMouse = kUseMouseSetting.defaultValue;
+  for (int index = 0; index < kParamCount; ++index) {
+    params[index] = DefaultOfParam(index);
   }
   SettingsStore::Key key = 0;
   if (!store.OpenKey(kSaverKey, &key)) {
     return;
   }
-  QueryInt32(store, key, "Rotate", &useMouse);
+  QueryInt32(store, key, kUseMouseSetting.storedName, &useMouse);
   for (int index = 0; index < kParamCount; ++index) {
     if (!QueryInt32(store, key, NameOfParam(index).text, &params[index])) {
-      params[index] = 0;
+      params[index] = DefaultOfParam(index);
     }
   }
   store.CloseKey(key);
@@ -83,7 +94,7 @@ void SaverContext::SaveSettings(SettingsStore& store) const {
   if (!store.CreateKey(kSaverKey, &key)) {
     return;
   }
-  store.WriteDword(key, "Rotate", static_cast<std::uint32_t>(useMouse));
+  store.WriteDword(key, kUseMouseSetting.storedName, static_cast<std::uint32_t>(useMouse));
   for (int index = 0; index < kParamCount; ++index) {
     store.WriteDword(key, NameOfParam(index).text, static_cast<std::uint32_t>(params[index]));
   }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/handles.h"
+#include "platform/handles.h"
 
 class SettingsStore;
 

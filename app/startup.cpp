@@ -1,12 +1,12 @@
 // Start-up in its fixed order: seed, module, command line, context, one activity, clean-up.
 #include "app/startup.h"
 
-#include "app/clock.h"
 #include "app/command_line.h"
 #include "app/password.h"
 #include "app/saver_context.h"
 #include "audio/sample_voice.h"
 #include "engine/random.h"
+#include "platform/clock.h"
 
 std::int32_t runMode = kNoRunMode;
 ModuleHandle moduleInstance = nullptr;

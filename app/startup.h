@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/handles.h"
+#include "platform/handles.h"
 
 struct SaverContext;
 class Clock;

@@ -1,6 +1,6 @@
 // The Windows sound system: DirectSound on the default device.
 #pragma once
 
-#include "audio/sound_device.h"
+#include "platform/sound_device.h"
 
 SoundSystem& PlatformSoundSystem();

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "app/clock.h"
-#include "audio/program_resources.h"
 #include "audio/wave.h"
+#include "platform/clock.h"
+#include "platform/program_resources.h"
 
 SoundPlatform soundPlatform;
 SoundDevice* soundDevice = nullptr;

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/handles.h"
-#include "audio/sound_device.h"
+#include "platform/handles.h"
+#include "platform/sound_device.h"
 
 class Clock;
 class ProgramResources;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -59,7 +60,10 @@ void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* ou
   }
 }
 
-// Devices and buffers live in the mixer's shared state. A device keeps the state alive until its
+// Devices and buffers live in the mixer's shared state. One mutex guards the voice table: the
+// program's thread plays, sets volumes and pans while an audio thread renders; each holds it only
+// for a few field writes or one block's mix, never while waiting on anything.
+// A device keeps the state alive until its
 // last release, so voices that outlive the mixer (they are static) still release safely; buffers
 // left unreleased when their device goes are freed with the state, as DirectSound frees them.
 struct SoftwareMixer::State {
@@ -68,6 +72,7 @@ struct SoftwareMixer::State {
   std::vector<std::unique_ptr<Buffer>> buffers;
   std::vector<std::unique_ptr<Device>> devices;
   std::vector<MixVoice*> sounding;  // reserved at buffer creation, so Render never allocates
+  std::mutex mutex;
 };
 
 struct SoftwareMixer::State::Device final : SoundDevice {
@@ -78,9 +83,14 @@ struct SoftwareMixer::State::Device final : SoundDevice {
   std::int32_t SetCooperativeLevel(WindowHandle, std::uint32_t) override { return kDsOk; }
   std::int32_t CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer) override;
   void Release() override {
-    if (references > 0 && --references == 0) {
+    bool last = false;
+    {
+      const std::lock_guard<std::mutex> lock(state->mutex);
+      last = references > 0 && --references == 0;
+    }
+    if (last) {
       // May free the state and this device with it: nothing of this object is touched after.
-      const std::shared_ptr<State> last = std::move(keepAlive);
+      const std::shared_ptr<State> gone = std::move(keepAlive);
     }
   }
 };
@@ -117,15 +127,18 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
   std::int32_t Unlock(void*, std::uint32_t) override { return kDsOk; }
   std::int32_t Restore() override { return kDsOk; }
   std::int32_t SetCurrentPosition(std::uint32_t position) override {
+    const std::lock_guard<std::mutex> lock(device->state->mutex);
     voice.position = std::min(position / 4, voice.frameCount);
     return kDsOk;
   }
   std::int32_t SetVolume(std::int32_t value) override {
+    const std::lock_guard<std::mutex> lock(device->state->mutex);
     volume = value;
     GainsFor(volume, pan, &voice.gainLeft, &voice.gainRight);
     return kDsOk;
   }
   std::int32_t SetPan(std::int32_t value) override {
+    const std::lock_guard<std::mutex> lock(device->state->mutex);
     pan = value;
     GainsFor(volume, pan, &voice.gainLeft, &voice.gainRight);
     return kDsOk;
@@ -134,11 +147,13 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
     if (primary) {
       return kDsOk;
     }
+    const std::lock_guard<std::mutex> lock(device->state->mutex);
     voice.looping = (flags & kDsbplayLooping) != 0;
     voice.playing = true;
     return kDsOk;
   }
   void Release() override {
+    const std::lock_guard<std::mutex> lock(device->state->mutex);
     if (references > 0) {
       --references;
     }
@@ -170,6 +185,7 @@ std::int32_t SoftwareMixer::State::Device::CreateSoundBuffer(const SoundBufferDe
   created->voice.frames = created->frames.data();
   created->voice.frameCount = desc.bufferBytes / 4;
   *buffer = created.get();
+  const std::lock_guard<std::mutex> lock(state->mutex);
   state->buffers.push_back(std::move(created));
   state->sounding.reserve(state->buffers.size());
   return kDsOk;
@@ -188,6 +204,7 @@ std::int32_t SoftwareMixer::CreateDevice(SoundDevice** device) {
 }
 
 void SoftwareMixer::Render(std::int16_t* out, std::size_t frameCount) {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
   state_->sounding.clear();
   for (const auto& buffer : state_->buffers) {
     if (!buffer->primary && buffer->Live() && buffer->voice.playing) {

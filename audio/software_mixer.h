@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "audio/sound_device.h"
+#include "platform/sound_device.h"
 
 inline constexpr std::uint32_t kMixRate = 44100;
 

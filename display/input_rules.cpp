@@ -5,8 +5,8 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
+#include "display/saver_run.h"
 #include "display/view.h"
-#include "engine/sequencer.h"
 
 InputState input;
 
@@ -38,21 +38,21 @@ void HandleClose(SaverContext& context, WindowHost& host, WindowHandle window) {
   }
 }
 
-void DispatchKey(SaverContext& context, WindowHost& host, std::uintptr_t code) {
-  switch (code) {
-    case kKeyEnter:
-      ToggleDayNight(kDayFogColour);
+void DispatchKey(SaverContext& context, WindowHost& host, SaverKey key) {
+  switch (key) {
+    case SaverKey::kEnter:
+      ApplySceneAction(SceneAction::kDayNight);
       break;
-    case kKeySpace:
-      TransformMatrix();
+    case SaverKey::kSpace:
+      ApplySceneAction(SceneAction::kTransform);
       break;
-    case kKeyLeft:
-    case kKeyRight:
+    case SaverKey::kLeft:
+    case SaverKey::kRight:
       break;
-    case kKeyDown:
-      ResetMatrix();
+    case SaverKey::kDown:
+      ApplySceneAction(SceneAction::kReset);
       break;
-    default:
+    case SaverKey::kOther:
       if (InputMayClose(context)) {
         RequestClose(context, host);
       }
@@ -98,66 +98,72 @@ void EndPasswordCheck(SaverContext& context, WindowHost& host) {
   host.SendSetCursor(context.window);
 }
 
-MessageResult HandleSaverMessage(WindowHost& host, WindowHandle window, std::uint32_t message,
-                                 std::uintptr_t wParam) {
+void OnSaverWindowCreated(WindowHost& host, WindowHandle window) {
+  if (saverContext != nullptr) {
+    saverContext->window = window;
+    saverContext->startTick = host.TickCount();
+  }
+}
+
+void OnSaverWindowDestroyed(WindowHost& host) {
+  if (saverContext != nullptr) {
+    host.PostQuit();
+  }
+}
+
+void OnSaverSetCursor(WindowHost& host) {
+  if (saverContext != nullptr) {
+    host.SetCursorVisible(!(SaverMode() && !saverContext->checkingPassword));
+  }
+}
+
+MessageResult OnSaverSystemCommand(bool screenSaveOrClose) {
+  return saverContext != nullptr && SaverMode() && screenSaveOrClose ? MessageResult::kHandled
+                                                                     : MessageResult::kDefault;
+}
+
+MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const SaverEvent& event) {
   if (saverContext == nullptr) {
     return MessageResult::kDefault;
   }
   SaverContext& context = *saverContext;
-  switch (message) {
-    case kMsgCreate:
-      context.window = window;
-      context.startTick = host.TickCount();
-      break;
-    case kMsgDestroy:
-      host.PostQuit();
-      break;
-    case kMsgActivate:
-    case kMsgActivateApp:
-    case kMsgNcActivate:
-      if (InputMayClose(context) && (wParam & 0xFFFF) == 0) {
+  switch (event.kind) {
+    case SaverEventKind::kDeactivate:
+      if (InputMayClose(context)) {
         RequestClose(context, host);
       }
       break;
-    case kMsgClose:
+    case SaverEventKind::kCloseRequest:
       if (SaverMode()) {
         HandleClose(context, host, window);
         return MessageResult::kHandled;
       }
       break;
-    case kMsgSetCursor:
-      host.SetCursorVisible(!(SaverMode() && !context.checkingPassword));
+    case SaverEventKind::kKey:
+      DispatchKey(context, host, event.key);
       break;
-    case kMsgKeyDown:
-    case kMsgMButtonDown:
-      DispatchKey(context, host, wParam);
+    case SaverEventKind::kMiddleClick:
+      DispatchKey(context, host, SaverKey::kOther);
       break;
-    case kMsgSysCommand:
-      if (SaverMode() && (wParam == kScScreenSave || wParam == kScClose)) {
-        return MessageResult::kHandled;
-      }
-      break;
-    case kMsgMouseMove:
+    case SaverEventKind::kMouseMove:
       if (InputMayClose(context)) {
         HandleMouseMove(context, host);
       }
       break;
-    case kMsgLButtonDown:
+    case SaverEventKind::kLeftDown:
       input.leftDragging = true;
       input.lastMousePos = host.CursorPos();
       break;
-    case kMsgLButtonUp:
+    case SaverEventKind::kLeftUp:
       input.leftDragging = false;
       break;
-    case kMsgRButtonDown:
-      ResetMatrix();
+    case SaverEventKind::kRightDown:
+      ApplySceneAction(SceneAction::kReset);
       input.rightDragging = true;
       input.lastMousePos = host.CursorPos();
       break;
-    case kMsgRButtonUp:
+    case SaverEventKind::kRightUp:
       input.rightDragging = false;
-      break;
-    default:
       break;
   }
   return MessageResult::kDefault;

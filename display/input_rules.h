@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-#include "app/handles.h"
 #include "app/saver_context.h"
+#include "display/saver_events.h"
+#include "platform/handles.h"
 
 // What the rules need of the window system; the window procedure on Windows, a fake in tests.
 class WindowHost {
@@ -21,34 +22,6 @@ class WindowHost {
   // The system's password check: non-zero lets the saver close.
   virtual std::int32_t VerifyPassword(WindowHandle window) = 0;
 };
-
-// The messages the rules handle, with the window system's numbers.
-enum SaverMessage : std::uint32_t {
-  kMsgCreate = 0x0001,
-  kMsgDestroy = 0x0002,
-  kMsgActivate = 0x0006,
-  kMsgClose = 0x0010,
-  kMsgActivateApp = 0x001C,
-  kMsgSetCursor = 0x0020,
-  kMsgNcActivate = 0x0086,
-  kMsgKeyDown = 0x0100,
-  kMsgSysCommand = 0x0112,
-  kMsgMouseMove = 0x0200,
-  kMsgLButtonDown = 0x0201,
-  kMsgLButtonUp = 0x0202,
-  kMsgRButtonDown = 0x0204,
-  kMsgRButtonUp = 0x0205,
-  kMsgMButtonDown = 0x0207,
-};
-
-inline constexpr std::uintptr_t kScScreenSave = 0xF140;
-inline constexpr std::uintptr_t kScClose = 0xF060;
-
-inline constexpr std::uintptr_t kKeyEnter = 13;
-inline constexpr std::uintptr_t kKeySpace = 32;
-inline constexpr std::uintptr_t kKeyLeft = 37;
-inline constexpr std::uintptr_t kKeyRight = 39;
-inline constexpr std::uintptr_t kKeyDown = 40;
 
 // A mouse move of more than this many pixels on either axis ends the saver (without useMouse).
 inline constexpr std::int32_t kMouseCloseDistance = 5;
@@ -72,6 +45,13 @@ enum class MessageResult {
   kHandled,  // the message's result is 0 and nothing more is done
 };
 
-// Handles one message to the saver window. Reads saverContext and runMode.
-MessageResult HandleSaverMessage(WindowHost& host, WindowHandle window, std::uint32_t message,
-                                 std::uintptr_t wParam);
+// The saver window's life, as each shell reports it. All read saverContext and runMode, and do
+// nothing while there is no context.
+void OnSaverWindowCreated(WindowHost& host, WindowHandle window);  // the window and start tick
+void OnSaverWindowDestroyed(WindowHost& host);                     // ends the frame loop
+void OnSaverSetCursor(WindowHost& host);  // no cursor while the saver runs unchecked
+// The system's screen-saver or close command: swallowed in Saver mode.
+MessageResult OnSaverSystemCommand(bool screenSaveOrClose);
+
+// The user's input and the window's closing: the keys and drags, and when the saver ends.
+MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const SaverEvent& event);

@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "app/clock.h"
 #include "display/gl.h"
 #include "display/view.h"
 #include "engine/sequencer.h"
+#include "platform/clock.h"
 
 Clock* frameClock = nullptr;
 

@@ -7,9 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/command_line.h"
-#include "app/library_loader.h"
 #include "app/password.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
@@ -17,10 +15,14 @@
 #include "display/input_rules.h"
 #include "display/monitor_layout.h"
 #include "display/renderer.h"
+#include "display/saver_messages_win32.h"
+#include "display/saver_run.h"
 #include "display/saver_window.h"
 #include "display/view.h"
 #include "engine/sample_bank.h"
 #include "engine/sequencer.h"
+#include "platform/clock.h"
+#include "platform/library_loader.h"
 
 namespace {
 
@@ -210,12 +212,10 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
   wglMakeCurrent(deviceContext, glContext);
 
   frameClock = &PlatformClock();
-  SetUpScene(width, height);
+  SetUpRun(width, height, reinterpret_cast<WindowHandle>(saverWindow));
   if (!preview) {
     ReadMonitors(screen);
   }
-  ConfigureSequencer(*saverContext);
-  LoadSampleBank(reinterpret_cast<WindowHandle>(saverWindow));
   ShowWindow(saverWindow, showCommand);
 
   MSG message;

@@ -2,8 +2,8 @@
 // program's 25 WAVE resources.
 #pragma once
 
-#include "app/handles.h"
 #include "audio/sample_voice.h"
+#include "platform/handles.h"
 
 inline constexpr int kSampleSlots = 30;
 inline constexpr int kLoadedSlots = 25;

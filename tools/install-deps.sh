@@ -11,6 +11,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   pulseaudio pulseaudio-utils libpulse0 sox
   nsis unzip
+  pkg-config libx11-dev libgl-dev libpulse-dev dpkg-dev xscreensaver xscreensaver-gl
 )
 
 missing=()

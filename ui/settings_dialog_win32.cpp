@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "app/saver_context.h"
-#include "app/settings_store.h"
 #include "app/startup.h"
+#include "platform/settings_store.h"
 #include "ui/settings_dialog.h"
 #include "ui/settings_mapping.h"
 

@@ -1,12 +1,22 @@
 // The mapping between the settings dialog's buttons and the SaverContext's settings.
 #include "ui/settings_mapping.h"
 
+#include <iterator>
+
+#include "app/settings_table.h"
+
 namespace {
 
 const int kTempoIds[] = {1012, 1013, 1014, 1015, 1016, 1017, 1018};
 const int kTransientIds[] = {kIdTransientSlow, kIdTransientMedium, kIdTransientFast};
 const int kDensityIds[] = {kIdDensitySparse, kIdDensityMedium, kIdDensityFull};
 const int kRotationIds[] = {kIdRotationOff, kIdRotationOn, kIdRotationAggressive};
+
+// One radio button per choice of each setting of the table.
+static_assert(std::size(kTempoIds) == ChoiceCount(kSettings[kTempoParam]));
+static_assert(std::size(kTransientIds) == ChoiceCount(kSettings[kTransientParam]));
+static_assert(std::size(kDensityIds) == ChoiceCount(kSettings[kDensityParam]));
+static_assert(std::size(kRotationIds) == ChoiceCount(kSettings[kRotationParam]));
 
 void ShowThreeWay(const int (&ids)[3], std::int32_t value, DialogButtons& buttons) {
   if (value >= 0 && value < 3) {

@@ -8,7 +8,7 @@
 
 #include "app/saver_context.h"
 #include "app/startup.h"
-#include "audio/program_resources.h"
+#include "platform/program_resources.h"
 #include "audio/software_mixer.h"
 #include "display/gl.h"
 #include "display/renderer.h"

@@ -14,11 +14,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/clock.h"
 #include "audio/direct_sound_win32.h"
-#include "audio/program_resources.h"
 #include "audio/software_mixer.h"
 #include "engine/sample_bank.h"
+#include "platform/clock.h"
+#include "platform/program_resources.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/library_loader.h"
 #include "app/saver_context.h"
-#include "app/settings_store.h"
+#include "platform/library_loader.h"
+#include "platform/settings_store.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/library_loader.h"
-#include "app/settings_store.h"
-#include "audio/program_resources.h"
 #include "display/input_rules.h"
+#include "platform/clock.h"
+#include "platform/library_loader.h"
+#include "platform/program_resources.h"
+#include "platform/settings_store.h"
 
 using Calls = std::vector<std::string>;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound_device.h"
+#include "platform/sound_device.h"
 
 class SimulatedSoundSystem final : public SoundSystem {
  public:

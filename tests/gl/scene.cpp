@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "audio/program_resources.h"
+#include "platform/program_resources.h"
 #include "engine/sample_bank.h"
 #include "simulated_sound.h"
 

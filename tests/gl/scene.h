@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "display/gl.h"
 #include "display/input_rules.h"
+#include "display/saver_messages_win32.h"
 #include "display/renderer.h"
 #include "display/view.h"
 #include "engine/random.h"

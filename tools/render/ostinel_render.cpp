@@ -11,19 +11,20 @@
 #include <system_error>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
 #include "app/version.h"
-#include "audio/program_resources.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
 #include "display/gl.h"
 #include "display/renderer.h"
+#include "display/saver_run.h"
 #include "display/view.h"
 #include "engine/random.h"
 #include "engine/sample_bank.h"
 #include "engine/sequencer.h"
+#include "platform/clock.h"
+#include "platform/program_resources.h"
 #include "tools/render/json_line.h"
 #include "tools/render/png_writer.h"
 #include "tools/render/recording_sound.h"
@@ -56,6 +57,8 @@ class OffscreenTarget {
   }
   ~OffscreenTarget() {
     if (context_ != nullptr) {
+      // Unbound first: a context destroyed while current keeps its framebuffer alive.
+      OSMesaMakeCurrent(nullptr, nullptr, GL_UNSIGNED_BYTE, 0, 0);
       OSMesaDestroyContext(context_);
     }
   }
@@ -118,18 +121,18 @@ class SoundTrack {
   std::uint64_t written_ = 0;
 };
 
-// The user's action, through the operations the window's input handling calls.
+// The user's action, as the saver window's input handling applies it.
 void ApplyKey(RenderKey key) {
   switch (key) {
     case RenderKey::kSpace:
-      TransformMatrix();
+      ApplySceneAction(SceneAction::kTransform);
       break;
     case RenderKey::kEnter:
-      ToggleDayNight(kDayFogColour);
+      ApplySceneAction(SceneAction::kDayNight);
       break;
     case RenderKey::kDown:
     case RenderKey::kRightClick:
-      ResetMatrix();
+      ApplySceneAction(SceneAction::kReset);
       break;
   }
 }
@@ -237,13 +240,10 @@ bool Render(const RenderOptions& options) {
   context.params[kDensityParam] = options.density;
   context.params[kRotationParam] = options.rotation;
   saverContext = &context;
-  SetUpScene(options.width, options.height);
-  ConfigureSequencer(context);
-
   SoftwareMixer mixer;
   RecordingSoundSystem recorder(mixer);
   soundPlatform = SoundPlatform{&recorder, &clock, &PlatformResources()};
-  LoadSampleBank(0);
+  SetUpRun(options.width, options.height, 0);
   int named = 0;
   for (int slot = 0; slot < kSampleSlots; ++slot) {
     named += recorder.NameTrack(SampleBank[slot].voiceBuffer, slot) ? 1 : 0;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "app/settings_table.h"
+
 namespace {
 
 // Six hours: a WAVE file's 32-bit sizes hold at most 6.7 hours of 44100 Hz stereo sound.
@@ -185,17 +187,13 @@ bool ApplyOption(const std::string& name, const std::string& value, RenderOption
     options->seedGiven = true;
     return IntegerOption(name, value, 0, kMaxUint32, &options->seed, error);
   }
-  if (name == "--tempo") {
-    return IntegerOption(name, value, 0, 6, &options->tempo, error);
-  }
-  if (name == "--transient") {
-    return IntegerOption(name, value, 0, 2, &options->transient, error);
-  }
-  if (name == "--density") {
-    return IntegerOption(name, value, 0, 2, &options->density, error);
-  }
-  if (name == "--rotation") {
-    return IntegerOption(name, value, 0, 2, &options->rotation, error);
+  // The saver's settings, with the ranges of the settings table.
+  std::int32_t* const settings[] = {&options->tempo, &options->transient, &options->density,
+                                    &options->rotation};
+  if (const SettingInfo* setting = FindSetting(name.c_str() + 2);
+      setting != nullptr && setting->paramIndex >= 0) {
+    return IntegerOption(name, value, setting->min, setting->max, settings[setting->paramIndex],
+                         error);
   }
   if (name == "--frame-every") {
     return IntegerOption(name, value, 1, kMaxUint32, &options->frameEvery, error);

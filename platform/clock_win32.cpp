@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/clock.h"
+#include "platform/clock.h"
 
 namespace {
 

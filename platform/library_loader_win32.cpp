@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/library_loader.h"
+#include "platform/library_loader.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/handles.h"
+#include "platform/handles.h"
 
 // Result codes, as DirectSound returns them.
 inline constexpr std::int32_t kDsOk = 0;

@@ -1,0 +1,34 @@
+// The command line of the XScreenSaver hack: where to draw, the frame pacing, the saver's
+// settings. Options take one or two leading dashes, and a value as "--name value" or "--name=value".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class HackTarget {
+  kOwnWindow,  // --window (the default): a window of its own, which takes keys and mouse
+  kRoot,       // --root: $XSCREENSAVER_WINDOW, else the root window
+  kWindowId,   // --window-id ID: a given window, e.g. the settings program's preview
+};
+
+inline constexpr std::uint32_t kDefaultDelayUs = 16666;  // about 60 frames a second
+inline constexpr std::uint32_t kMaxDelayUs = 10000000;
+
+struct HackOptions {
+  HackTarget target = HackTarget::kOwnWindow;
+  std::uint64_t windowId = 0;
+  std::string display;  // empty: $DISPLAY
+  bool showFps = false;
+  std::uint32_t delayUs = kDefaultDelayUs;
+  std::int32_t params[4] = {0, 0, 0, 0};  // tempo, transient, density, rotation
+  bool seedGiven = false;
+  std::uint32_t seed = 0;
+  bool version = false;
+  bool help = false;
+};
+
+// Fills `options` from argv[1..argc-1], starting from the defaults of the settings table. On bad
+// input returns false with a one-line message in `error`.
+bool ParseHackOptions(int argc, const char* const* argv, HackOptions* options, std::string* error);
+
+const char* HackUsage();

@@ -1,0 +1,16 @@
+// The hack's window on X: the window it draws on (XScreenSaver's, a given one, or its own), a GLX
+// context, the run's set-up and the frame loop, paced by the buffer swap and a frame-time floor.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <csignal>
+#include <functional>
+
+struct HackOptions;
+
+// Runs until `stop` is set (a signal), the window goes away, or, in its own window, the user ends
+// it. `soundReady` runs once the samples are loaded. Returns the exit status: 0, or 1 when there
+// is no window to draw on or no OpenGL for it (said on stderr).
+int RunHackWindow(Display* display, const HackOptions& options,
+                  const volatile std::sig_atomic_t& stop, const std::function<void()>& soundReady);

@@ -1,0 +1,20 @@
+// The run's wiring, the same in every shell (the Windows saver, the XScreenSaver hack, the render
+// tool): the set-up in its fixed order, and the user's actions on the scene.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/handles.h"
+
+// With the GL context current: the scene (viewport, projection, spin rate, day or night, tilt),
+// then the sequencer from saverContext's settings, then the sample bank, whose sound device takes
+// `soundWindow` as its window.
+void SetUpRun(std::int32_t width, std::int32_t height, WindowHandle soundWindow);
+
+enum class SceneAction {
+  kTransform,  // Space: switch many cells at once
+  kReset,      // Down arrow, right click: silence, and the dice from their fixed seed
+  kDayNight,   // Enter: day and night, the day background being the fog colour
+};
+
+void ApplySceneAction(SceneAction action);

@@ -1,0 +1,32 @@
+// The clocks on Linux: milliseconds of the monotonic clock, which wrap at 2^32 as the Windows
+// timers do, and a sleep.
+#include <errno.h>
+#include <time.h>
+
+#include "platform/clock.h"
+
+namespace {
+
+class MonotonicClock final : public Clock {
+ public:
+  std::uint32_t Milliseconds() override {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+  }
+  std::uint32_t TickCount() override { return Milliseconds(); }
+  void Sleep(std::uint32_t milliseconds) override {
+    timespec wait{static_cast<time_t>(milliseconds / 1000),
+                  static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+  }
+};
+
+}  // namespace
+
+Clock& PlatformClock() {
+  static MonotonicClock clock;
+  return clock;
+}

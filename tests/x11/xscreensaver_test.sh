@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The hack under the real XScreenSaver on a virtual X server, as a user runs it: the daemon as an
+# unprivileged user whose only program is `ostinel --root`; the picture, the drums in a PulseAudio
+# null sink, the end on -deactivate. Then --window-id into a window of the test's own.
+#   xscreensaver_test.sh HACK PLAY_LATENCY
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+hack=$(readlink -f "$1")
+work=$(mktemp -d /tmp/ostinel-xss.XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  sleep 0.3
+  [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A directory the daemon's user can read, a home of its own, a sound server it may enter.
+mkdir -p "$work/bin" "$work/home" "$work/pulse/home" "$work/pulse/runtime"
+chmod 755 "$work" "$work/bin" && chmod 711 "$work/pulse"
+cp "$hack" "$work/bin/ostinel"
+printf '%s\n' 'mode: one' 'selected: 0' 'lock: False' 'splash: False' 'fade: False' \
+  'unfade: False' "programs: GL: $work/bin/ostinel --root --tempo 6 --transient 2 \\n" \
+  >"$work/home/.xscreensaver"
+# XScreenSaver refuses to run hacks as root: as root the daemon runs as nobody.
+if [ "$(id -u)" = 0 ]; then
+  chown -R nobody:nogroup "$work/home"
+  user=nobody
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+  user=$(id -un)
+  as_user=()
+fi
+
+setsid Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp </dev/null >/dev/null 2>&1 \
+  3>"$work/display" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$work/display")
+export PULSE_SERVER=unix:$work/pulse/native
+HOME=$work/pulse/home XDG_RUNTIME_DIR=$work/pulse/runtime setsid pulseaudio --daemonize=no -n \
+  --exit-idle-time=-1 --use-pid-file=no \
+  --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
+  --load="module-null-sink sink_name=cap rate=44100" </dev/null >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl set-default-sink cap 2>/dev/null && break; sleep 0.1; done
+
+daemon_user=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work/home" DISPLAY="$DISPLAY"
+  PULSE_SERVER="$PULSE_SERVER")
+hack_pids() { pgrep -d ' ' -f "^$work/bin/ostinel"; }
+# colourful SHOT: the bounding box (WxH+X+Y) of the pixels with a chroma above 8 %: the boxes
+# (even the pale ones), not the grey or black background.
+colourful() {
+  convert "$1" -colorspace HCL -channel G -separate +channel -threshold 8% -format '%@' info:
+}
+# covers BOX W H PERCENT: the box spans at least PERCENT of both sides.
+covers() {
+  local w h
+  IFS='x+' read -r w h _ _ <<<"$1"
+  [ $((w * 100)) -ge $(($2 * $4)) ] && [ $((h * 100)) -ge $(($3 * $4)) ]
+}
+# onsets FILE: drum onsets in ms: above 2 kHz, where the attacks are, either side's next 3 ms 6 dB
+# louder than its loudest millisecond of the 10 before, and above -45 dBFS; closer than 40 ms: one.
+onsets() {
+  sox "$1" -t dat - highpass 2000 | awk '
+    /^; Sample Rate/ { rate = $4; next } /^;/ { next }
+    { ms = int(n++ * 1000 / rate); e[0, ms] += $2 * $2; e[1, ms] += $3 * $3 }
+    END {
+      last = -1000
+      for (i = 10; i <= ms - 3; i++) {
+        hit = 0
+        for (side = 0; side < 2; side++) {
+          before = 0; after = (e[side, i] + e[side, i + 1] + e[side, i + 2]) / 3
+          for (j = i - 10; j < i; j++) if (e[side, j] > before) before = e[side, j]
+          if (after > 0.00003 * rate / 1000 && after > 4 * before) hit = 1
+        }
+        if (hit && i - last > 40) { print i; last = i }
+      }
+    }'
+}
+# on_grid STEP: the share (%) of onsets within 12 ms of a grid of STEP ms, at its best phase. (Some
+# samples have later attacks of their own, so not all of them.)
+on_grid() {
+  awk -v step="$1" '{ t[n++] = $1 }
+    END {
+      for (phase = 0; phase < step; phase += 0.5) {
+        near = 0
+        for (i = 0; i < n; i++) { d = t[i] - phase; d -= int(d / step + 0.5) * step; near += d * d < 144 }
+        if (near > best) best = near
+      }
+      print n ? int(100 * best / n) : 0
+    }'
+}
+
+setsid "${daemon_user[@]}" xscreensaver -no-splash </dev/null >"$work/daemon.log" 2>&1 &
+pids+=($!)
+sleep 2
+"${daemon_user[@]}" xscreensaver-command -activate >/dev/null
+for _ in $(seq 100); do [ -n "$(hack_pids)" ] && break; sleep 0.1; done
+check "XScreenSaver starts the hack as $user" test -n "$(pgrep -u "$user" -f "^$work/bin/ostinel")"
+start_capture "$work/drums.wav"
+sleep 5
+import -window root "$work/root.png"
+stop_capture
+box=$(colourful "$work/root.png")
+echo "root: boxes within $box; $(sox "$work/drums.wav" -n stat 2>&1 | grep 'Maximum amp')"
+check "the table fills most of the screen" covers "$box" 800 600 60
+onsets "$work/drums.wav" >"$work/onsets"
+echo "$(wc -l <"$work/onsets") onsets, $(on_grid 83.25 <"$work/onsets") % on the step grid"
+check "the drums reach the sink" test "$(wc -l <"$work/onsets")" -ge 10
+check "the onsets keep to the 83.25 ms steps of tempo 6" test "$(on_grid 83.25 <"$work/onsets")" -ge 60
+"${daemon_user[@]}" xscreensaver-command -deactivate >/dev/null
+for _ in $(seq 10); do [ -z "$(hack_pids)" ] && break; sleep 0.1; done
+expect_equal "-deactivate ends the hack within a second" "$(hack_pids)" ""
+
+# The delay from a play to its onset in the sink, for the record.
+"$2"
+
+# --window-id into a window with children of its own; a second instance draws silently.
+xmessage -geometry 400x300+0+0 -name target 'not covered' 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do
+  id=$(xwininfo -name target 2>/dev/null | awk '/Window id:/ { print $4 }')
+  [ -n "$id" ] && break
+  sleep 0.1
+done
+"$hack" --window-id "$id" --rotation 0 2>"$work/first.err" &
+first=$!
+sleep 0.5
+"$hack" --window-id "$id" 2>"$work/second.err" &
+second=$!
+sleep 2
+import -window "$id" "$work/window.png"
+box=$(colourful "$work/window.png")
+echo "window $id: boxes within $box"
+check "the picture fills the given window" covers "$box" 400 300 90
+check "the second instance on the display draws silently" \
+  grep -q "another ostinel plays the sound" "$work/second.err"
+kill -TERM "$first" "$second"
+start=$(date +%s%N)
+wait "$first"
+status=$?
+wait "$second"
+elapsed=$((($(date +%s%N) - start) / 1000000))
+expect_equal "SIGTERM ends it with status 0" "$status" 0
+check "SIGTERM ends it within half a second ($elapsed ms)" test "$elapsed" -lt 500
+expect_equal "nothing on stderr" "$(cat "$work/first.err")" ""
+PULSE_SERVER=unix:$work/none "$hack" --window-id "$id" 2>"$work/silent.err" &
+sleep 1
+kill -INT $!
+wait $!
+expect_equal "without a sound server it says so once and ends with 0 on SIGINT" \
+  "$?:$(grep -c 'no sound server' "$work/silent.err")" "0:1"
+expect_equal "a bad value is refused with status 2" \
+  "$("$hack" --density 3 2>/dev/null; echo $?)" 2
+finish
