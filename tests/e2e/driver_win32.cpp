@@ -1,15 +1,9 @@
-// The Wine tests' Windows program: starts the saver as Windows does, or runs the saver's own code
-// against the real system, and reports what it sees, one fact a line.
-//   crash                               crashes at once
-//   load | save ROTATE P0 P1 P2 P3      the settings as the saver loads them (after saving these)
-//   library NAME | bare NAME            a library loaded through the saver's loader, or by bare name
-//   device | play [SLOT VOLUME PAN]...  DirectSound's device; the sample bank played on a schedule
-//   resources SCR SAMPLES_DIR           SCR's resources through the Windows loader
-//   preview SCR SECONDS [HANDLE]        SCR /p in a window of this program, or in HANDLE
-//   run SCR SECONDS                     SCR /s watched until it ends; "ready" once its window shows
-//   dialog SCR ARGUMENTS [ACTION]...    SCR's settings dialog ("HWND" in ARGUMENTS: this program's
-//                                       window; "-": no arguments), then click ID, show (the
-//                                       buttons checked), ok, cancel, esc, enter or close
+// The Wine tests' program: starts the saver as Windows does, or runs the saver's own code against
+// the real system, and reports what it sees, one fact a line. Commands: crash; load; save ROTATE P0
+// P1 P2 P3; library NAME (through the saver's loader); bare NAME; play [SLOT VOLUME PAN]... (the
+// sample bank through DirectSound); resources SCR SAMPLES_DIR; preview SCR SECONDS [HANDLE]; run
+// SCR SECONDS ("ready" once the window shows); dialog SCR ARGUMENTS [click ID | show | ok | cancel
+// | esc | enter | close]... ("HWND" in ARGUMENTS: a window of this program; "-": none).
 #include <windows.h>
 
 #include <algorithm>
@@ -17,7 +11,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,11 +35,6 @@ void Say(const char* format, ...) {
   std::fflush(stdout);  // read while the saver still runs
 }
 
-void SayList(std::string line, std::vector<int> numbers) {
-  for (int n : numbers) line += " " + std::to_string(n);
-  Say("%s", line.c_str());
-}
-
 // Lets up to `ms` pass, handling this thread's messages (its windows take part in the saver's),
 // until `process` ends; true once it has.
 bool Wait(HANDLE process, DWORD ms) {
@@ -65,8 +55,7 @@ HANDLE Start(std::string line, DWORD* id) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    Say("cannot start %s: error %lu", line.c_str(), GetLastError());
-    std::exit(1);
+    std::exit((Say("cannot start %s: error %lu", line.c_str(), GetLastError()), 1));
   }
   CloseHandle(process.hThread);
   *id = process.dwProcessId;
@@ -81,19 +70,10 @@ unsigned long Finish(HANDLE process, DWORD ms) {
   return code;
 }
 
+// A plain window of this program's: the preview's parent, the dialog's owner, DirectSound's window.
 HWND MakeWindow(DWORD style, int x, int y, int width, int height) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hbrBackground = CreateSolidBrush(RGB(0, 0, 255));
-  windowClass.lpszClassName = "OstinelDriver";
-  RegisterClassA(&windowClass);
-  return CreateWindowExA(0, "OstinelDriver", "driver", style, x, y, width, height, nullptr, nullptr,
-                         windowClass.hInstance, nullptr);
-}
-
-std::string Handle(HWND window) {  // as a window handle goes on a command line
-  return std::to_string(static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(window)));
+  return CreateWindowExA(0, "STATIC", "driver", style, x, y, width, height, nullptr, nullptr,
+                         nullptr, nullptr);
 }
 
 // The first top-level window of `process` of that class.
@@ -106,21 +86,30 @@ HWND FindTop(DWORD process, const char* className) {
   return window;
 }
 
-// Class, name, style and rectangle (left, top, width, height in `origin`'s client area).
-std::string Describe(HWND window, HWND origin) {
-  char className[64] = "", name[64] = "", text[256];
+// Class, style, rectangle in `origin`'s client area (dialog units for base units `unit`), text. A
+// picture gives its bitmap's size in pixels, which shows that the bitmap was loaded.
+std::string Describe(HWND window, HWND origin, RECT unit = {0, 0, 4, 8}) {
+  char className[64] = "", name[512] = "", text[128];
   GetClassNameA(window, className, sizeof className);
   GetWindowTextA(window, name, sizeof name);
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
   RECT r{};
   GetWindowRect(window, &r);
   MapWindowPoints(HWND_DESKTOP, origin, reinterpret_cast<POINT*>(&r), 2);
-  std::snprintf(text, sizeof text, "class=%s name=%s style=0x%08lx rect=%ld,%ld,%ld,%ld", className,
-                name, static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)), r.left, r.top,
-                r.right - r.left, r.bottom - r.top);
-  return text;
+  if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP) {
+    std::snprintf(name, sizeof name, "bitmap=%ldx%ld", r.right - r.left, r.bottom - r.top);
+    r.right = r.left, r.bottom = r.top;
+  }
+  std::snprintf(text, sizeof text, "class=%s style=0x%08lx rect=%d,%d,%d,%d name=", className,
+                static_cast<unsigned long>(style), MulDiv(r.left, 4, unit.right),
+                MulDiv(r.top, 8, unit.bottom), MulDiv(r.right - r.left, 4, unit.right),
+                MulDiv(r.bottom - r.top, 8, unit.bottom));
+  std::string line = text;
+  for (const char* c = name; *c; ++c) line += *c == '\n' ? "\\n" : std::string(1, *c);
+  return line;
 }
 
-// The screen-saver-running flag as the system holds it for all processes. Wine keeps a copy per
+// The screen-saver-running flag as the system holds it for all processes: Wine keeps a copy per
 // process and shares a change only through this volatile registry value.
 int RunningFlag() {
   char value[16] = "";
@@ -137,7 +126,8 @@ int Preview(const std::string& scr, DWORD seconds, const char* handle) {
   HWND parent = handle ? reinterpret_cast<HWND>(std::strtoull(handle, nullptr, 10))
                        : MakeWindow(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 200, 150, 152, 112);
   DWORD id = 0;
-  HANDLE process = Start(scr + " /p " + Handle(parent), &id);
+  HANDLE process =
+      Start(scr + " /p " + std::to_string(reinterpret_cast<std::uintptr_t>(parent)), &id);
   HWND child = nullptr;
   bool ended = false, toplevel = false;
   int flag = 0, children = 0;
@@ -167,7 +157,7 @@ int Run(const std::string& scr, DWORD seconds) {
   DWORD id = 0;
   HANDLE process = Start(scr + " /s", &id);
   HWND window = nullptr;
-  bool ended = false, shown = false, hidden = false, gone = false;
+  bool ended = false, shown = false, hidden = false;
   int flag = RunningFlag();
   for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < seconds * 1000;) {
     ended = Wait(process, 10);
@@ -180,58 +170,19 @@ int Run(const std::string& scr, DWORD seconds) {
       Say("ready"), shown = true;
     }
     if (shown && !hidden && !IsWindowVisible(window)) Say("hidden"), hidden = true;
-    if (shown && !gone && !IsWindow(window)) Say("gone"), gone = true;
   }
   Say("exit=%lu flag=%d", Finish(process, 0), RunningFlag());
   return 0;
 }
 
-int unitX = 4, unitY = 8;  // the settings dialog's base units
-
-// Id, class, style, place and size in dialog units, and text; a picture takes its bitmap's size in
-// pixels, which shows that the bitmap was loaded.
-BOOL CALLBACK PrintControl(HWND control, LPARAM dialog) {
-  char className[32] = "", text[512] = "", size[32];
-  GetClassNameA(control, className, sizeof className);
-  GetWindowTextA(control, text, sizeof text);
-  RECT r{};
-  GetWindowRect(control, &r);
-  MapWindowPoints(HWND_DESKTOP, reinterpret_cast<HWND>(dialog), reinterpret_cast<POINT*>(&r), 2);
-  const LONG style = GetWindowLongA(control, GWL_STYLE);
-  const bool picture = lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP;
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  std::snprintf(size, sizeof size, picture ? "%dx%dpx" : "%d,%d",
-                picture ? width : MulDiv(width, 4, unitX), picture ? height : MulDiv(height, 8, unitY));
-  std::string shown;
-  for (const char* c = text; *c; ++c) shown += *c == '\n' ? std::string("\\n") : std::string(1, *c);
-  Say("control %d %s 0x%08lx %d,%d,%s%s%s", GetDlgCtrlID(control), className,
-      static_cast<unsigned long>(style), MulDiv(r.left, 4, unitX), MulDiv(r.top, 8, unitY), size,
-      picture ? "" : " ", picture ? "" : shown.c_str());
-  return TRUE;
-}
-
 void PrintChecked(HWND dialog) {
-  std::vector<int> ids;
+  std::printf("checked");
   for (HWND c = nullptr; (c = FindWindowExA(dialog, c, "Button", nullptr)) != nullptr;) {
     DWORD_PTR state = 0;  // BM_GETCHECK crosses processes as it is
     SendMessageTimeoutA(c, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
-    if (state == BST_CHECKED) ids.push_back(GetDlgCtrlID(c));
+    if (state == BST_CHECKED) std::printf(" %d", GetDlgCtrlID(c));
   }
-  std::sort(ids.begin(), ids.end());
-  SayList("checked", ids);
-}
-
-// A key goes to the control with the focus, through the dialog's message loop, as typed keys do.
-bool Press(HWND dialog, HWND focus, WPARAM key) {
-  const LPARAM scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16;
-  return PostMessageA(focus ? focus : dialog, WM_KEYDOWN, key, 1 | scan) &&
-         PostMessageA(focus ? focus : dialog, WM_KEYUP, key, 1 | scan | 3u << 30);
-}
-
-bool Click(HWND dialog, int id) {
-  DWORD_PTR ignored = 0;
-  HWND control = GetDlgItem(dialog, id);
-  return control && SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  Say("");
 }
 
 int Dialog(const char* scr, std::string arguments, char** actions) {
@@ -239,14 +190,15 @@ int Dialog(const char* scr, std::string arguments, char** actions) {
   HWND copy = CreateDialogParamA(LoadLibraryExA(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE),
                                  MAKEINTRESOURCEA(104), nullptr,
                                  [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-  RECT units{0, 0, 4, 8};
-  if (copy && MapDialogRect(copy, &units)) unitX = units.right, unitY = units.bottom;
+  RECT unit{0, 0, 4, 8};
+  MapDialogRect(copy, &unit);
   HWND owner = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 300);
   SetForegroundWindow(owner);
   Wait(nullptr, 0);
   const bool foreground = GetForegroundWindow() == owner;
   if (arguments.find("HWND") != std::string::npos) {
-    arguments.replace(arguments.find("HWND"), 4, Handle(owner));
+    arguments.replace(arguments.find("HWND"), 4,
+                      std::to_string(reinterpret_cast<std::uintptr_t>(owner)));
   }
   DWORD id = 0;
   HANDLE process = Start("\"" + std::string(scr) + "\"" + (arguments == "-" ? "" : " " + arguments),
@@ -259,9 +211,10 @@ int Dialog(const char* scr, std::string arguments, char** actions) {
   }
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
+  DWORD_PTR ignored = 0;
   bool done = dialog != nullptr;
   if (done) {
-    DWORD_PTR ignored = 0;  // once a message goes through, the dialog's modal loop runs
+    // Once a message goes through, the dialog's modal loop runs.
     SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
     char caption[128] = "";
     GetWindowTextA(dialog, caption, sizeof caption);
@@ -271,17 +224,27 @@ int Dialog(const char* scr, std::string arguments, char** actions) {
         ownedBy == owner ? "driver" : ownedBy ? "other" : "none", IsWindowEnabled(owner),
         info.hwndActive == dialog && IsChild(dialog, info.hwndFocus) ? GetDlgCtrlID(info.hwndFocus)
                                                                        : 0, caption);
-    EnumChildWindows(dialog, PrintControl, reinterpret_cast<LPARAM>(dialog));
+    for (HWND c = nullptr; (c = FindWindowExA(dialog, c, nullptr, nullptr)) != nullptr;) {
+      Say("control %d %s", GetDlgCtrlID(c), Describe(c, dialog, unit).c_str());
+    }
     PrintChecked(dialog);
   }
   for (; done && *actions; ++actions) {
     const std::string a = *actions;
+    // A key goes to the control with the focus, through the dialog's message loop, as typed.
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-    if (a == "click" && actions[1]) done = Click(dialog, std::atoi(*++actions));
-    else if (a == "show") PrintChecked(dialog);
-    else if (a == "ok" || a == "cancel") done = Click(dialog, a == "ok" ? IDOK : IDCANCEL);
-    else if (a == "esc" || a == "enter") done = Press(dialog, info.hwndFocus, a == "esc" ? VK_ESCAPE : VK_RETURN);
-    else done = a == "close" && PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    HWND focus = info.hwndFocus ? info.hwndFocus : dialog;
+    const WPARAM key = a == "esc" ? VK_ESCAPE : VK_RETURN;
+    const LPARAM scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16;
+    HWND button = GetDlgItem(dialog, a == "click" && actions[1] ? std::atoi(*++actions)
+                                     : a == "ok" ? IDOK : IDCANCEL);
+    if (a == "show") PrintChecked(dialog);
+    else if (a == "esc" || a == "enter") {
+      done = PostMessageA(focus, WM_KEYDOWN, key, 1 | scan) &&
+             PostMessageA(focus, WM_KEYUP, key, 1 | scan | 3u << 30);
+    } else if (a == "close") done = PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else done = (a == "click" || a == "ok" || a == "cancel") && button &&
+                SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
     if (!done) Say("failed at %s", a.c_str());
   }
   // The owner goes with this process: destroyed first, it costs Wine a 2 s wait for a window
@@ -299,7 +262,7 @@ const T* Resource(HMODULE module, const char* type, int id, DWORD* size) {
   return found ? static_cast<const T*>(LockResource(LoadResource(module, found))) : nullptr;
 }
 
-int Resources(const char* scr, const std::string& samples) {
+int Resources(const char* scr, const char* samples) {
   HMODULE m = LoadLibraryExA(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   DWORD size = 0;
   const auto* dialog = Resource<WORD>(m, RT_DIALOG, 104, &size);
@@ -330,37 +293,26 @@ int Resources(const char* scr, const std::string& samples) {
   char text[64] = "";
   LoadStringA(m, 1, text, sizeof text);
   Say("string1=%s", text);
-  std::vector<int> waves;  // the ids, each with the bytes of the sample file of its slot
-  EnumResourceNamesA(m, "WAVE", [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
-    reinterpret_cast<std::vector<int>*>(list)->push_back(static_cast<int>(
-        IS_INTRESOURCE(name) ? reinterpret_cast<std::uintptr_t>(name) : 0));
-    return TRUE;
-  }, reinterpret_cast<LONG_PTR>(&waves));
-  for (std::size_t slot = 0; slot < waves.size(); ++slot) {
-    const std::string path = samples + "\\slot" + (slot < 10 ? "0" : "") + std::to_string(slot);
-    std::vector<char> file(1 << 20);
-    std::FILE* in = std::fopen((path + ".wav").c_str(), "rb");
-    file.resize(in ? std::fread(file.data(), 1, file.size(), in) : 0);
-    if (in) std::fclose(in);
-    const char* wave = Resource<char>(m, "WAVE", waves[slot], &size);
-    if (!wave || size != file.size() || std::memcmp(wave, file.data(), size)) waves[slot] *= -1;
+  std::printf("waves");  // an id negative where the bytes differ from the sample file of its slot
+  for (int id = 1, slot = 0; id < 1000; ++id) {
+    if (const char* wave = Resource<char>(m, "WAVE", id, &size)) {
+      std::snprintf(text, sizeof text, "\\slot%02d.wav", slot++);
+      std::ifstream in(samples + std::string(text), std::ios::binary);
+      const std::string file(std::istreambuf_iterator<char>(in), {});
+      std::printf(" %d", file == std::string(wave, size) ? id : -id);
+    }
   }
-  SayList("waves (negative: differs from its file)", waves);
-  const char* manifest = Resource<char>(m, RT_MANIFEST, 1, &size);
-  const std::string xml = manifest ? std::string(manifest, size) : "";
-  Say("manifest dpi=%d", xml.find("true/pm</dpiAware>") != std::string::npos &&
-                             xml.find(">PerMonitorV2") != std::string::npos);
+  Say("");
   std::vector<char> version(GetFileVersionInfoSizeA(scr, nullptr) + 1);
   GetFileVersionInfoA(scr, 0, version.size(), version.data());
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  VerQueryValueA(version.data(), "\\", reinterpret_cast<void**>(&fixed), &length);
-  std::printf("version %08lx.%08lx", fixed ? fixed->dwFileVersionMS : 0, fixed ? fixed->dwFileVersionLS : 0);
-  for (const char* name : {"FileDescription", "OriginalFilename", "LegalCopyright", "ProductName"}) {
+  std::printf("version");
+  for (std::string name : {"FileVersion", "FileDescription", "OriginalFilename", "LegalCopyright",
+                           "ProductName"}) {
     char* value = nullptr;
-    const std::string query = std::string("\\StringFileInfo\\040904E4\\") + name;
-    VerQueryValueA(version.data(), query.c_str(), reinterpret_cast<void**>(&value), &length);
-    std::printf(" %s=%s", name, value ? value : "");
+    UINT length = 0;
+    VerQueryValueA(version.data(), ("\\StringFileInfo\\040904E4\\" + name).c_str(),
+                   reinterpret_cast<void**>(&value), &length);
+    std::printf(" %s=%s", name.c_str(), value ? value : "");
   }
   return Say(""), 0;
 }
@@ -372,11 +324,11 @@ int Play(int count, char** triples) {
   timeBeginPeriod(1);
   const DWORD loadStart = timeGetTime();
   LoadSampleBank(reinterpret_cast<WindowHandle>(MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 99, 99)));
-  int loaded = 0;
-  for (const SampleVoice& voice : SampleBank) loaded += voice.voiceBuffer != nullptr;
-  Say("load_ms=%lu loaded=%d", timeGetTime() - loadStart, loaded);
   const DWORD first = timeGetTime();
   DWORD at = 0;
+  for (const SampleVoice& voice : SampleBank) at += voice.voiceBuffer != nullptr;
+  Say("load_ms=%lu loaded=%lu", first - loadStart, at);
+  at = 0;
   const auto until = [&] { Wait(nullptr, std::max<LONG>(0, at - (timeGetTime() - first))); };
   for (int i = 0; i + 2 < count; i += 3) {
     const int slot = std::atoi(triples[i]) % kSampleSlots;
@@ -405,17 +357,14 @@ int main(int argc, char** argv) {
       for (int i = 0; i < 4; ++i) context.params[i] = std::atoi(argv[3 + i]);
       context.SaveSettings(PlatformSettingsStore());
     }
-    std::printf("passwordDelay=%d mouseThreshold=%d useMouse=%d", context.passwordDelay,
+    std::printf("passwordDelay=%d mouseThreshold=%d useMouse=%d params", context.passwordDelay,
                 context.mouseThreshold, context.useMouse);
-    return SayList(" params", {context.params, context.params + kParamCount}), 0;
+    for (int i = 0; i < kParamCount; ++i) std::printf(" %d", context.params[i]);
+    return Say(""), 0;
   }
   if ((command == "library" || command == "bare") && argc == 3) {
     void* library = command == "bare" ? LoadLibraryA(argv[2]) : PlatformLibraryLoader().Load(argv[2]);
     return Say(library ? "loaded" : "missing"), 0;
-  }
-  SoundDevice* device = nullptr;
-  if (command == "device") {
-    return Say("create=0x%08x", static_cast<unsigned>(PlatformSoundSystem().CreateDevice(&device))), 0;
   }
   if (command == "play") return Play(argc - 2, argv + 2);
   if (command == "resources" && argc == 4) return Resources(argv[2], argv[3]);

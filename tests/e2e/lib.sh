@@ -1,6 +1,5 @@
 # Helpers of the Wine tests, sourced by fixture.sh before a test script (and by tools/run-saver.sh).
-passed=0
-failed=0
+passed=0 failed=0
 [ -n "${OSTINEL_BUILD:-}" ] && driver="$OSTINEL_BUILD/driver.exe" scr="$OSTINEL_BUILD/ostinel.scr"
 saver_key='HKCU\Software\n3v\OSTINEL\1'
 system_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Screen Savers'
@@ -16,38 +15,28 @@ expect_equal() {  # DESCRIPTION ACTUAL EXPECTED
   if [ "$2" == "$3" ]; then check "$1" true; else check "$1 (got '$2', expected '$3')" false; fi
 }
 holds() { awk "BEGIN { exit !($*) }"; }  # holds EXPRESSION: an awk comparison
-finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
-}
+finish() { echo "$passed passed, $failed failed" && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]; }
 
-# start_capture FILE: records the fixture's sink (44100 Hz 16-bit stereo WAV) until stop_capture.
-# An idle null sink renders in blocks of up to 2 s: this returns once samples flow, and from then
-# on the sink keeps real time for Wine too.
+# start_capture FILE: records the sink (44100 Hz 16-bit stereo WAV) until stop_capture. An idle null
+# sink renders in blocks of up to 2 s: once samples flow, it keeps real time for Wine too.
 start_capture() {
-  capture_file=$1
-  rm -f "$capture_file"
+  rm -f "$1"
   env -u PULSE_LATENCY_MSEC parec --device=cap.monitor --latency-msec=20 --file-format=wav \
-    --rate=44100 --channels=2 --format=s16le "$capture_file" &
+    --rate=44100 --channels=2 --format=s16le "$1" &
   capture_pid=$!
-  for _ in $(seq 100); do
-    [ "$(stat -c %s "$capture_file" 2>/dev/null || echo 0)" -gt 8864 ] && return 0
-    sleep 0.05
-  done
+  for _ in $(seq 100); do [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt 8864 ] && return 0; sleep 0.05; done
   echo "the capture did not start" >&2 && return 1
 }
-stop_capture() {
-  sleep 0.5  # what the sink still holds
-  kill -INT "$capture_pid" 2>/dev/null
-  wait "$capture_pid" 2>/dev/null
-  return 0
+stop_capture() {  # after what the sink still holds
+  sleep 0.5 && kill -INT "$capture_pid" 2>/dev/null
+  wait "$capture_pid" 2>/dev/null || true
 }
 # without_audio COMMAND...: COMMAND with Wine's audio drivers disabled, as without a sound device.
 without_audio() { WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winepulse.drv,winealsa.drv,wineoss.drv=d" "$@"; }
 
 reg() { timeout 60 wine reg "$@" >/dev/null 2>&1; }
-# settings [NAME VALUE]...: the saver's key holds only these REG_DWORD values (hex:BYTES: REG_BINARY;
-# PasswordDelay: the system's "Password Delay", else its default).
+# settings [NAME VALUE]...: only these REG_DWORD values (hex:BYTES: REG_BINARY; PasswordDelay: the
+# system's "Password Delay") in the saver's key.
 settings() {
   reg delete 'HKCU\Software\n3v' /f
   reg delete "$system_key" /v "Password Delay" /f
@@ -58,24 +47,20 @@ settings() {
     shift 2
   done
 }
-# stored: the saver's values as NAME TYPE DATA, sorted; dwords ROTATE P0 ... P9: the same for the
-# eleven REG_DWORD values of a save.
+# stored: the saver's values as NAME TYPE DATA; dwords ROTATE P0 ... P9: eleven such REG_DWORDs.
 stored() { timeout 60 wine reg query "$saver_key" | tr -d '\r' | awk 'NF == 3 { print $1, $2, $3 }' | sort; }
 dwords() {
   local values=("$@") i=0 name
   for name in Rotate Param{0..9}; do printf '%s REG_DWORD 0x%x\n' "$name" $((values[i++] & 0xffffffff)); done | sort
 }
 
-# drive ARGS...: the driver's report, without Windows line ends.
-drive() { wine_run 120 "$driver" "$@" 2>/dev/null | tr -d '\r'; }
-# start_saver LOG: ostinel.scr /s under the driver in the background, the pointer in the middle of
-# the screen, its report in LOG; false when its window does not show within 20 s.
+drive() { wine_run 120 "$driver" "$@" 2>/dev/null | tr -d '\r'; }  # the report, without CRs
+# start_saver LOG: ostinel.scr /s watched by the driver in the background, report in LOG, pointer
+# in the middle of the screen; false when its window does not show within 20 s.
 start_saver() {
-  xdotool mousemove 640 512
-  log=$1
+  xdotool mousemove 640 512 && log=$1
   wine_run 120 "$driver" run "$scr" 60 >"$log" 2>/dev/null &
-  driver_pid=$!
-  wait_for '^ready' 20
+  driver_pid=$! && wait_for '^ready' 20
 }
 # report: the saver's report; wait_for REGEX SECONDS; value REGEX NAME: a field of the first match.
 report() { tr -d '\r' <"$log"; }

@@ -1,28 +1,21 @@
 # The saver's windows under Wine as Windows drives them: the preview inside a parent window, a
 # preview handle naming no window, and the full-screen saver: its look, its keys, what ends it.
-work="$OSTINEL_E2E_STATE/saver"
-rm -rf "$work" && mkdir -p "$work"
-settings
+work="$OSTINEL_E2E_STATE/saver" && rm -rf "$work" && mkdir -p "$work" && settings
 
-drive preview "$scr" 3 >"$work/preview.txt"
-expect_equal "the preview is one child of class OpenGL named SaverWindow, WS_CHILD | WS_VISIBLE, over \
-all the parent" "$(grep ^child "$work/preview.txt")" \
-  "child class=OpenGL name=SaverWindow style=0x50000000 rect=0,0,152,112 children=1"
-expect_equal "the preview makes no top-level window, runs until its parent goes, never sets the flag" \
-  "$(grep ^parent "$work/preview.txt")" "parent=1 toplevel=0 alive=1 flag=0"
-expect_equal "the preview exits with 0 once its parent goes" "$(grep ^exit "$work/preview.txt")" exit=0
+expect_equal "the preview: the one child of its parent, of class OpenGL, named SaverWindow, \
+WS_CHILD | WS_VISIBLE, over all the parent; no top-level window; running until the parent goes, \
+then exit 0; the flag never set" "$(drive preview "$scr" 3)" "$(printf '%s\n' \
+  "child class=OpenGL style=0x50000000 rect=0,0,152,112 name=SaverWindow children=1" \
+  "parent=1 toplevel=0 alive=1 flag=0" exit=0)"
 expect_equal "a preview handle naming no window: no window, exit 0" "$(drive preview "$scr" 1 12345)" \
-  "child none children=0"$'\n'"parent=0 toplevel=0 alive=0 flag=0"$'\n'"exit=0"
+  "$(printf '%s\n' "child none children=0" "parent=0 toplevel=0 alive=0 flag=0" exit=0)"
 
-# Screenshots read as classes of pixels: the backgrounds (night black, day grey 236 and the brighter
-# 251), the boxes' pale off-cell tints (every channel 170 or more) and the strong colours of cells
-# that are on or tracks that are muted.
-kind='function kind(s,   c, r, g, b, low) {
+# Screenshots as classes of pixels: the backgrounds (night black, day greys from 232), the boxes'
+# pale off-cell tints (every channel 170 or more), the strong colours of cells on or tracks muted.
+kind='function kind(s,   c, r, g, b) {
   split(s, c, /[(),]/); r = c[2] + 0; g = c[3] + 0; b = c[4] + 0
-  if (r - g <= 3 && g - r <= 3 && g - b <= 4 && b - g <= 4 && (r <= 3 || r >= 232))
-    return r <= 3 ? "night" : r >= 246 ? "bright" : "day"
-  low = r < g ? r : g
-  return (b < low ? b : low) >= 170 ? "pale" : "strong"
+  if (r - g <= 3 && g - r <= 3 && g - b <= 4 && b - g <= 4 && (r <= 3 || r >= 232)) return r <= 3 ? "night" : "day"
+  return r >= 170 && g >= 170 && b >= 170 ? "pale" : "strong"
 }'
 shot() { import -window root "$work/$1.png"; }
 # look NAME X Y: the class of a pixel; filled NAME: the share of the boxes' pixels in strong colours.
@@ -33,28 +26,21 @@ filled() {
 }
 # tracks NAME: how many boxes the middle row crosses: across the table, one per track.
 tracks() {
-  convert "$work/$1.png" -crop x1+0+512 +repage -depth 8 txt:- |
-    awk "$kind"'NR > 1 { k = kind($2); box = k == "pale" || k == "strong"; runs += box && !inside; inside = box }
-      END { print runs + 0 }'
+  convert "$work/$1.png" -crop x1+0+512 +repage -depth 8 txt:- | awk "$kind"'NR > 1 {
+    box = kind($2) ~ /pale|strong/; runs += box && !inside; inside = box } END { print runs + 0 }'
 }
-# shows NAME LOOK...: screenshots (2 s at most) until the pixel at 2, 2 is one of LOOK; prints it.
+# shows LOOK: screenshots (2 s at most) until the background at 2, 2 is LOOK; prints the last look.
 shows() {
-  local name=$1 seen
-  shift
-  for _ in $(seq 20); do
-    shot "$name" && seen=$(look "$name" 2 2) && [[ " $* " == *" $seen "* ]] && break
-    sleep 0.1
-  done
-  echo "$seen"
+  for _ in $(seq 20); do shot enter && [ "$(look enter 2 2)" = "$1" ] && break; sleep 0.1; done
+  look enter 2 2
 }
 
 # NAME|SETTINGS|xdotool steps that leave the saver running|the step that ends it
 while IFS='|' read -r -u 3 name seeded keep end; do
   settings $seeded
-  [ "$name" = silent ] && start_capture "$work/silent.wav"
-  if [ "$name" = silent ]; then without_audio start_saver "$work/$name.txt"
-  else start_saver "$work/$name.txt"; fi
-  check "$name: the window shows" test $? -eq 0
+  run=start_saver
+  [ "$name" = silent ] && start_capture "$work/silent.wav" && run="without_audio start_saver"
+  check "$name: the window shows" $run "$work/$name.txt"
   for _ in $(seq 50); do shot "$name" && [[ $(look "$name" 640 512) == @(pale|strong) ]] && break; done
   expect_equal "$name: the first frame shows the 25 tracks" "$(tracks "$name")" 25
   if [ "$name" = default ]; then
@@ -66,22 +52,16 @@ while IFS='|' read -r -u 3 name seeded keep end; do
     check "the start background is day grey or night black ($start_look)" \
       test "$start_look" = day -o "$start_look" = night
     flipped=$([ "$start_look" = day ] && echo night || echo day)
-    xdotool key Return
-    first=$(shows enter "$flipped")
-    xdotool key Return
-    expect_equal "Enter switches the background, and back" "$first $(shows enter "$start_look")" \
-      "$flipped $start_look"
-    shot space-before && xdotool key space && sleep 0.5 && shot space-after
-    echo "share of the boxes on or muted: $(filled space-before) before Space, $(filled space-after) after"
-    check "Space switches on a good part of the pattern" \
-      holds "$(filled space-after) >= 0.25 && $(filled space-after) >= $(filled space-before) + 0.1"
+    xdotool key Return && first=$(shows "$flipped") && xdotool key Return
+    expect_equal "Enter switches the background, and back" "$first $(shows "$start_look")" "$flipped $start_look"
+    shot before && xdotool key space && sleep 0.5 && shot after
+    check "Space switches on a good part of the pattern (boxes on or muted: $(filled before), then \
+$(filled after))" holds "$(filled after) >= 0.25 && $(filled after) >= $(filled before) + 0.1"
   fi
-  # shellcheck disable=SC2086  # the steps are words
   xdotool $keep
   check "$name: $keep: the saver runs on" bash -c "! grep -qE '^(hidden|exit)' '$log'"
   xdotool $end
-  wait_for '^hidden' 10
-  check "$name: $end: the window goes" test $? -eq 0
+  check "$name: $end: the window goes" wait_for '^hidden' 10
   wait "$driver_pid"
   expect_equal "$name: the saver exits with 0, the flag set once its window exists and cleared once \
 it is gone" "$(report | grep -E '^(flag=[01] window|exit)' | xargs)" "flag=1 window=1 flag=0 window=0 exit=0 flag=0"
