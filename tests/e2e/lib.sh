@@ -28,7 +28,7 @@ start_capture() {
   echo "the capture did not start" >&2 && return 1
 }
 stop_capture() {  # after what the sink still holds
-  sleep 0.5 && kill -INT "$capture_pid" 2>/dev/null
+  sleep 0.5 && kill -INT "$capture_pid" 2>/dev/null || true
   wait "$capture_pid" 2>/dev/null || true
 }
 # without_audio COMMAND...: COMMAND with Wine's audio drivers disabled, as without a sound device.
