@@ -15,6 +15,7 @@
 #include "app/hack_options.h"
 #include "app/saver_context.h"
 #include "app/startup.h"
+#include "app/version.h"
 #include "audio/pulse_output_linux.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    std::printf("ostinel %s\n", OSTINEL_VERSION);
+    std::puts("ostinel " OSTINEL_VERSION_TEXT);
     return 0;
   }
 

@@ -1,5 +1,5 @@
-// Benchmarks: a sequencer tick that plays a whole step, the mixer's throughput, and one frame under
-// OSMesa at full HD and at the preview's size. They report; they never fail on a time.
+// Benchmarks: a sequencer tick that plays a whole step, and one frame under OSMesa at full HD and
+// at the preview's size. They report; they never fail on a time.
 #include <GL/osmesa.h>
 #include <benchmark/benchmark.h>
 
@@ -56,22 +56,6 @@ void BM_SequencerTickNewStep(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SequencerTickNewStep);
-
-// 10 ms of the whole bank sounding at once; x_realtime is seconds of sound per second of work.
-void BM_MixAllSamples(benchmark::State& state) {
-  SoftwareMixer& mixer = Bank();
-  std::vector<std::int16_t> out(441 * 2);
-  for (auto _ : state) {
-    for (SampleVoice& voice : SampleBank) {
-      voice.Play(-1000, 2000, 0, true);
-    }
-    mixer.Render(out.data(), 441);
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.counters["x_realtime"] =
-      benchmark::Counter(0.01, benchmark::Counter::kIsIterationInvariantRate);
-}
-BENCHMARK(BM_MixAllSamples);
 
 // One frame, spinning, with a transformed pattern, finished on the GL. Wall time: Mesa may
 // rasterise on threads of its own.

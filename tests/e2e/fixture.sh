@@ -1,77 +1,43 @@
 #!/usr/bin/env bash
-# The environment the Windows build's tests run in: a Wine prefix inside the build tree, made once,
-# and the services around it (a virtual X server, an audio sink), started before the tests and
-# stopped after.
-#
-#   fixture.sh setup   BUILD_DIR          start the services; make the prefix if there is none
-#   fixture.sh cleanup BUILD_DIR          stop the services
-#   fixture.sh run     BUILD_DIR SCRIPT   run a test script inside the environment, with lib.sh
-#   fixture.sh exec    BUILD_DIR CMD ...  run a command inside the environment
-#   fixture.sh prefix  BUILD_DIR          only make the prefix and the environment file, for a run
-#                                         on the caller's own display
-#
-# A service is a pair of functions start_NAME and stop_NAME and an entry in SERVICES; start_NAME
-# may append exports to the environment file that every test sources.
+# shellcheck disable=SC1090,SC1091
+# The environment of the Windows build's tests: a Wine prefix in the build tree, made once, a
+# virtual X server and an audio sink, started before the tests and stopped after.
+#   fixture.sh setup|cleanup BUILD_DIR    start the services (making the prefix if needed) | stop them
+#   fixture.sh run BUILD_DIR SCRIPT       run a test script in the environment, with lib.sh
+#   fixture.sh exec BUILD_DIR CMD...      run a command in the environment
+#   fixture.sh prefix BUILD_DIR           only the prefix and the environment (for the caller's display)
 set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-action=${1:?action}
 build=$(cd "${2:?build directory}" && pwd)
 state="$build/e2e"
 envfile="$state/environment.sh"
 
-SERVICES=(xvfb pulse)
-
-wine_environment() {
-  export WINEPREFIX="$state/prefix"
-  export WINEARCH=win64
-  export WINEDEBUG=-all
-  # No Mono or Gecko download prompts, and no debugger: a crash ends the process.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-}
-
-# Starts a daemon fully detached from the caller's output, so that CTest does not wait on it.
+# daemon NAME COMMAND...: fully detached from the caller's output, so that CTest does not wait on it.
 daemon() {
-  local name=$1
-  shift
-  setsid "$@" </dev/null >"$state/$name.log" 2>&1 &
-  echo $! >"$state/$name.pid"
+  setsid "${@:2}" </dev/null >"$state/$1.log" 2>&1 &
+  echo $! >"$state/$1.pid"
 }
-
-stop_pid_file() {
-  local file="$state/$1.pid"
-  [ -f "$file" ] || return 0
+stop() {
   local pid
-  pid=$(cat "$file")
-  kill "$pid" 2>/dev/null || true
-  for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  pid=$(cat "$state/$1.pid" 2>/dev/null) && rm -f "$state/$1.pid" && kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null && sleep 0.1; done
   kill -9 "$pid" 2>/dev/null || true
-  rm -f "$file"
 }
-
-start_xvfb() {
-  rm -f "$state/xvfb.display"
-  # -displayfd picks a free display and writes its number once the server accepts clients.
+# The environment file every test sources: no Mono or Gecko prompts, no debugger (crashes end).
+configure() {
+  mkdir -p "$state"
+  echo "export WINEPREFIX='$state/prefix' WINEARCH=win64 WINEDEBUG=-all" \
+    "WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'" >"$envfile"
+}
+start_services() {
+  # Xvfb's -displayfd picks a free display and writes its number once the server accepts clients.
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
     </dev/null >"$state/xvfb.log" 2>&1 3>"$state/xvfb.display" &
   echo $! >"$state/xvfb.pid"
-  for _ in $(seq 100); do
-    [ -s "$state/xvfb.display" ] && break
-    sleep 0.1
-  done
+  for _ in $(seq 100); do [ -s "$state/xvfb.display" ] && break; sleep 0.1; done
   [ -s "$state/xvfb.display" ] || { cat "$state/xvfb.log" >&2; echo "Xvfb did not start" >&2; return 1; }
   echo "export DISPLAY=:$(head -n1 "$state/xvfb.display")" >>"$envfile"
-}
-
-stop_xvfb() { stop_pid_file xvfb; }
-
-# A private PulseAudio daemon whose default sink `cap` is a null sink paced in real time; Wine's
-# PulseAudio driver plays into it and a test records its monitor. Root is refused a session daemon
-# only as a warning; anonymous access and a cookie path of the fixture's keep the clients off $HOME.
-start_pulse() {
+  # A private PulseAudio daemon, its default sink `cap` a null sink paced in real time that a test
+  # records; its own cookie and anonymous access keep clients off $HOME (root: only a warning).
   local dir="$state/pulse"
   local client=(env "PULSE_SERVER=unix:$dir/native" "PULSE_COOKIE=$dir/cookie")
   rm -rf "$dir" && mkdir -p "$dir/runtime" "$dir/home"
@@ -79,21 +45,19 @@ start_pulse() {
     --exit-idle-time=-1 --use-pid-file=no -n \
     --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
     --load="module-null-sink sink_name=cap rate=44100 channels=2"
-  for _ in $(seq 100); do
-    "${client[@]}" pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  for _ in $(seq 100); do "${client[@]}" pactl info >/dev/null 2>&1 && break; sleep 0.1; done
   "${client[@]}" pactl set-default-sink cap ||
     { cat "$state/pulse.log" >&2; echo "PulseAudio did not start" >&2; return 1; }
-  # With its default request Wine's stream runs so short that a busy machine drops bits of sound;
-  # 60 ms of buffer keeps recordings whole.
+  # With its default request Wine's stream runs so short that a busy machine drops bits of sound.
   echo "export XDG_RUNTIME_DIR='$dir/runtime' PULSE_SERVER='unix:$dir/native'" \
     "PULSE_COOKIE='$dir/cookie' PULSE_LATENCY_MSEC=60" >>"$envfile"
 }
-
-stop_pulse() { stop_pid_file pulse; }
-
-make_prefix() {
+environment() {
+  [ -f "$envfile" ] || { echo "the test environment is not set up: run '$0 setup $build'" >&2; exit 1; }
+  source "$envfile"
+}
+prefix() {
+  environment
   [ -f "$WINEPREFIX/.ostinel-ready" ] && return 0
   rm -rf "$WINEPREFIX"
   echo "creating the Wine prefix in $WINEPREFIX" >&2
@@ -104,75 +68,29 @@ make_prefix() {
   timeout 60 wineserver -w
   touch "$WINEPREFIX/.ostinel-ready"
 }
-
-write_environment() {
-  mkdir -p "$state"
-  wine_environment
-  {
-    echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=$WINEARCH WINEDEBUG='$WINEDEBUG'"
-    echo "export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
-  } >"$envfile"
+cleanup() {
+  [ -f "$envfile" ] && (source "$envfile" && timeout 30 wineserver -k 2>/dev/null || true)
+  stop wineserver && stop pulse && stop xvfb
 }
 
-setup() {
-  mkdir -p "$state"
-  cleanup_services
-  write_environment
-  for service in "${SERVICES[@]}"; do
-    "start_$service"
-  done
-  # shellcheck disable=SC1090
-  source "$envfile"
-  make_prefix
-  # One persistent wine server for the whole run keeps each program's start quick. The session's
-  # system processes start here, with their output in a log: started later by a test's program,
-  # they would hold that test's output open and CTest would wait for them.
-  daemon wineserver wineserver -f -p
-  timeout -k 10 120 wine wineboot </dev/null >>"$state/wineboot.log" 2>&1
-}
-
-cleanup_services() {
-  if [ -f "$envfile" ]; then
-    (
-      # shellcheck disable=SC1090
-      source "$envfile"
-      timeout 30 wineserver -k 2>/dev/null || true
-    )
-  fi
-  stop_pid_file wineserver
-  local index
-  for ((index = ${#SERVICES[@]} - 1; index >= 0; index--)); do
-    "stop_${SERVICES[index]}"
-  done
-}
-
-require_environment() {
-  [ -f "$envfile" ] || { echo "the test environment is not set up: run '$0 setup $build'" >&2; exit 1; }
-  # shellcheck disable=SC1090
-  source "$envfile"
-}
-
-case "$action" in
-  setup) setup ;;
-  prefix) write_environment; make_prefix ;;
-  exec)
-    shift 2
-    require_environment
-    exec "$@"
+case "${1:?action}" in
+  setup)
+    mkdir -p "$state" && cleanup && configure && start_services && prefix
+    # One Wine server for the run keeps starts quick; the session's processes start here, not in a
+    # test, where they would hold its output open and CTest would wait.
+    daemon wineserver wineserver -f -p
+    timeout -k 10 120 wine wineboot </dev/null >>"$state/wineboot.log" 2>&1
     ;;
-  cleanup) cleanup_services; rm -f "$envfile" ;;
+  prefix) configure && prefix ;;
+  exec) environment && exec "${@:3}" ;;
+  cleanup) cleanup && rm -f "$envfile" ;;
   run)
-    shift 2
-    require_environment
+    environment
     export OSTINEL_BUILD="$build" OSTINEL_E2E_STATE="$state"
-    # shellcheck disable=SC1091
-    source "$here/lib.sh"
-    test_script=$1
-    shift
+    source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
     set +e  # a test counts its own failures
-    # shellcheck disable=SC1090
-    source "$test_script" "$@"
+    source "${@:3}"
     finish
     ;;
-  *) echo "unknown action: $action" >&2; exit 2 ;;
+  *) echo "unknown action: $1" >&2 && exit 2 ;;
 esac

@@ -42,10 +42,10 @@ done
 
 log="$OSTINEL_E2E_STATE/installed-saver.txt"
 xdotool mousemove 640 512
-wine_run 90 "$OSTINEL_BUILD/saver_driver.exe" run "$scr" 60 2>/dev/null | tr -d '\r' >"$log" &
+wine_run 90 "$driver" run "$scr" 60 2>/dev/null | tr -d '\r' >"$log" &
 for _ in $(seq 300); do grep -q '^ready' "$log" && break; sleep 0.1; done
 xdotool key a; wait $!
-screen=$(sed -n 's/^started screen=\([0-9]*\),\([0-9]*\)$/0,0,\1,\2/p' "$log")
+screen=$(sed -n 's/^window .* screen=\([0-9]*\),\([0-9]*\)$/0,0,\1,\2/p' "$log")
 expect_equal "the installed saver covers the screen" \
   "$(grep -o ' rect=[0-9,]*' "$log")" " rect=$screen"
 expect_equal "a key ends it with 0" "$(grep -o '^exit=[0-9]*' "$log")" exit=0

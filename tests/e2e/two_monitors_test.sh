@@ -1,8 +1,6 @@
 # The full-screen saver on two monitors: 1280x800 and, to its right, 1024x768. Xvfb shows Wine one
 # monitor, so this runs its own Xorg with two dummy outputs, and Wine on a copy of the prefix: a
 # wineserver reads the monitors of the X server its first program finds, and the fixture's is Xvfb.
-# shellcheck source=saver_lib.sh
-source "$(dirname "${BASH_SOURCE[0]}")/saver_lib.sh"
 work="$OSTINEL_E2E_STATE/two-monitors"
 rm -rf "$work" && mkdir -p "$work"
 printf '%s\n' 'Section "Device" Identifier "card" Driver "dummy" VideoRam 65536 EndSection' \
@@ -33,14 +31,11 @@ x --output DUMMY0 --mode 1280x800 --primary && x --addmode DUMMY1 1024x768 &&
 check "Xorg runs two outputs side by side (display $DISPLAY)" test $? -eq 0
 
 # --- The table on both monitors, seen from straight above, each at its own size. ---
-seed_settings Param3 0 Rotate 1
-xdotool mousemove 640 400
-start_driver "$work/key.txt" run "$scr" 60
-wait_line "$work/key.txt" '^ready' 30
-expect_equal "the window covers the 2304 x 800 virtual screen" \
-  "$(value "$work/key.txt" '^window ' rect)" "0,0,2304,800"
-wait_first_frame 10 1792 384 >/dev/null
-shot "$work/two.png"
+settings Param3 0 Rotate 1
+check "the saver's window shows" start_saver "$work/key.txt"
+expect_equal "the window covers the 2304 x 800 virtual screen" "$(value '^window ' rect)" "0,0,2304,800"
+sleep 2
+import -window root "$work/two.png"
 # The outer tracks' edges lie at x = +-9.3775 of the -10..10 that spans each monitor's width.
 for monitor in "1280 800 0" "1024 768 1280"; do
   read -r w h left <<<"$monitor"
@@ -49,19 +44,21 @@ for monitor in "1280 800 0" "1024 768 1280"; do
   expect_equal "the ${w}x${h} monitor's table spans its width" "$span" \
     "$(awk -v w="$w" 'BEGIN { printf "%d %d", w / 2 * 0.06225 + 0.5, w / 2 * 1.93775 + 0.5 }')"
 done
-after_key a "$work/key.txt"
-wait_driver
-expect_equal "a key ends the saver with exit code 0" "$(value "$work/key.txt" '^exit=' exit)" 0
+xdotool key a
+wait "$driver_pid"
+expect_equal "a key ends the saver with exit code 0" "$(value '^exit=' exit)" 0
 
 # --- Rotate=0: a move of 80 px on the second monitor ends the saver. ---
-seed_settings Param3 0 Rotate 0
-xdotool mousemove 1800 400
-start_driver "$work/mouse.txt" run "$scr" 60
-wait_line "$work/mouse.txt" '^ready' 30
+settings Param3 0 Rotate 0
+check "the saver's window shows again" start_saver "$work/mouse.txt" 1800 400
 sleep 1
-xdotool mousemove 1802 400  # the first move only marks where the mouse is
+xdotool mousemove 1802 400  # the first move examined only marks where the mouse is
 sleep 1
+xdotool mousemove 1804 400
+sleep 1
+check "a move of 2 px leaves it running" bash -c "! grep -qE '^(hidden|exit)' '$log'"
 xdotool mousemove 1882 400
-wait_driver
+wait "$driver_pid"
 expect_equal "a move of 80 px on the second monitor ends the saver with exit code 0" \
-  "$(value "$work/mouse.txt" '^exit=' exit)" 0
+  "$(value '^exit=' exit)" 0
+settings

@@ -45,23 +45,16 @@ class FakeResources final : public ProgramResources {
   }
 };
 
-// The registry as the saver uses it: keys of values, each with its bytes and whether it is a DWORD.
+// The registry as the saver uses it: keys of values, each value its bytes; every call logged.
 class FakeSettingsStore final : public SettingsStore {
  public:
-  struct Value {
-    bool dword = false;
-    std::vector<unsigned char> data;
-  };
-  std::map<std::string, std::map<std::string, Value>> keys;
+  std::map<std::string, std::map<std::string, std::vector<unsigned char>>> keys;
   bool failCreate = false;
   Calls calls;
-  int openKeys = 0;
 
-  void Set(const std::string& path, const std::string& name, std::vector<unsigned char> data) {
-    keys[path][name] = Value{false, std::move(data)};
-  }
   void SetDword(const std::string& path, const std::string& name, std::uint32_t v) {
-    keys[path][name] = Value{true, {Byte(v, 0), Byte(v, 8), Byte(v, 16), Byte(v, 24)}};
+    keys[path][name] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                        static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
   }
   bool OpenKey(const char* path, Key* key) override {
     calls.push_back(std::string("open ") + path);
@@ -69,21 +62,16 @@ class FakeSettingsStore final : public SettingsStore {
   }
   bool CreateKey(const char* path, Key* key) override {
     calls.push_back(std::string("create ") + path);
-    if (failCreate) {
-      return false;
-    }
-    keys[path];
-    return Opened(path, key);
+    return !failCreate && Opened(path, key);
   }
   bool QueryValue(Key key, const char* name, unsigned char* data, std::uint32_t* size) override {
-    calls.push_back(std::string("query ") + name);
-    const auto& values = keys.at(handles_.at(key - 1));
+    const auto& values = keys[handles_.at(key - 1)];
     const auto found = values.find(name);
-    if (found == values.end() || found->second.data.size() > *size) {
+    if (found == values.end() || found->second.size() > *size) {
       return false;
     }
-    std::memcpy(data, found->second.data.data(), found->second.data.size());
-    *size = static_cast<std::uint32_t>(found->second.data.size());
+    std::memcpy(data, found->second.data(), found->second.size());
+    *size = static_cast<std::uint32_t>(found->second.size());
     return true;
   }
   bool WriteDword(Key key, const char* name, std::uint32_t value) override {
@@ -91,19 +79,12 @@ class FakeSettingsStore final : public SettingsStore {
     SetDword(handles_.at(key - 1), name, value);
     return true;
   }
-  void CloseKey(Key) override {
-    calls.push_back("close");
-    --openKeys;
-  }
+  void CloseKey(Key) override { calls.push_back("close"); }
 
  private:
-  static unsigned char Byte(std::uint32_t v, int shift) {
-    return static_cast<unsigned char>(v >> shift);
-  }
   bool Opened(const std::string& path, Key* key) {
     handles_.push_back(path);
     *key = handles_.size();
-    ++openKeys;
     return true;
   }
   std::vector<std::string> handles_;

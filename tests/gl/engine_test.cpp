@@ -172,18 +172,6 @@ TEST_F(SceneTest, TheDiceAtStepSevenWriteWhatTheirDrawsSay) {
   EXPECT_NEAR(clear[2], 0.973f, 1e-6);
 }
 
-TEST_F(SceneTest, DiceRollOnEveryTickAtStepSevenOnly) {
-  Configure(3);
-  engine.mutationChance = 0;
-  // Seed 10's draws: with no burst, four dice a tick and nothing else below their thresholds.
-  SeedRandom(10);
-  Ticks(800);  // step 6
-  EXPECT_EQ(DrawRandom(), 71);
-  SeedRandom(10);
-  Ticks(900);  // step 7: two ticks of four dice each
-  EXPECT_EQ(DrawRandom(), 11726) << "the ninth draw after seed 10";
-}
-
 TEST_F(SceneTest, ResetReplaysFromSeedTenAndTransformWritesItsDraws) {
   std::fill(engine.PatternMatrix, engine.PatternMatrix + 200, 1);
   engine.trackMuted[3] = 1;

