@@ -8,7 +8,7 @@ packages=(
   libosmesa6-dev zlib1g-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb fonts-liberation xdotool imagemagick x11-utils
-  pulseaudio pulseaudio-utils libpulse0 sox
+  pulseaudio pulseaudio-utils libpulse0 sox ffmpeg
 )
 
 missing=()

@@ -53,7 +53,7 @@ std::vector<std::string> Arguments(const std::string& ffmpeg, VideoFormat format
       "-map", "0:v", "-map", "1:a", "-vf", "vflip", "-pix_fmt", "yuv420p"};
   const std::vector<std::string> codecs =
       format == VideoFormat::kMp4
-          ? std::vector<std::string>{"-c:v", "libx264", "-preset", "veryfast", "-crf", "20",
+          ? std::vector<std::string>{"-c:v", "libx264", "-preset", "ultrafast", "-crf", "23",
                                      "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart",
                                      "-f", "mp4"}
           : std::vector<std::string>{"-c:v", "libvpx-vp9", "-deadline", "realtime",
