@@ -21,6 +21,7 @@ TEST(ProgressLine, FiguresFromFramesAndWallTime) {
            Case{1, 200, 25, 2.0, "frame 1 of 200, 0%, 0.0x real time, 6:38 left"},
            Case{90, 90, 30, 1.5, "frame 90 of 90, 100%, 2.0x real time, 0:00 left"},
        }) {
-    EXPECT_EQ(ProgressLine(c.done, c.total, c.fps, c.elapsed), c.line) << c.done << " of " << c.total;
+    EXPECT_EQ(ProgressLine(c.done, c.total, c.fps, c.elapsed), c.line)
+        << c.done << " of " << c.total;
   }
 }

@@ -61,7 +61,7 @@ done
 
 # The ways --video fails: before any work with 2, mid-way with 1; never a file under its name.
 # An encoder that takes two frames, writes what it has and fails.
-mkdir broken && printf '#!/bin/sh\nfor last; do :; done\n%s -c 460800 >"$last"\nexit 1\n' \
+mkdir broken && printf '#!/bin/sh\nfor last; do :; done\n%s -c 460800 >"${last#file:}"\nexit 1\n' \
   "$(command -v head)" >broken/ffmpeg && chmod +x broken/ffmpeg
 while read -r status path options; do
   rm -rf failed

@@ -271,6 +271,13 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
     return Fail("cannot create an OSMesa context of " + std::to_string(options.width) + "x" +
                 std::to_string(options.height));
   }
+  VideoEncoder video;
+  const bool withVideo = !options.videoPath.empty();
+  std::string videoError;
+  if (withVideo && !video.Start(ffmpeg, options.videoPath, VideoFormatOf(options.videoPath),
+                                options.width, options.height, options.fps, &videoError)) {
+    return Fail(videoError);
+  }
   const std::filesystem::path dir(options.outDir);
   std::error_code error;
   std::filesystem::create_directories(dir, error);
@@ -284,14 +291,6 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   }
   if (!wav.Open((dir / "audio.wav").string())) {
     return Fail("cannot write " + (dir / "audio.wav").string());
-  }
-  VideoEncoder video;
-  const bool withVideo = !options.videoPath.empty();
-  std::string videoError;
-  if (withVideo &&
-      !video.Start(ffmpeg, options.videoPath, VideoFormatOf(options.videoPath), options.width,
-                   options.height, options.fps, &videoError)) {
-    return Fail(videoError);
   }
 
   // Start-up in the saver's order: seed, settings, scene, sequencer, samples.
@@ -400,7 +399,8 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
     const double elapsed = SecondsSince(began);
     if (showProgress && (elapsed - shownAt >= 0.25 || frame + 1 == frames)) {
       shownAt = elapsed;
-      std::fprintf(stderr, "\r%s\033[K", ProgressLine(frame + 1, frames, options.fps, elapsed).c_str());
+      std::fprintf(stderr, "\r%s\033[K",
+                   ProgressLine(frame + 1, frames, options.fps, elapsed).c_str());
     }
   }
   if (showProgress) {
@@ -438,8 +438,8 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
         "ostinel-render: %llu frames, %llu pictures, %.3f s of sound in %s%s (seed %u, %.1f s, "
         "%.2fx real time)\n",
         static_cast<unsigned long long>(frames), static_cast<unsigned long long>(pictures),
-        options.durationMs / 1000.0, dir.string().c_str(), videoNote.c_str(), options.seed,
-        seconds, seconds > 0 ? videoSeconds / seconds : 0.0);
+        options.durationMs / 1000.0, dir.string().c_str(), videoNote.c_str(), options.seed, seconds,
+        seconds > 0 ? videoSeconds / seconds : 0.0);
     if (options.bench) {
       PrintBench(times, video.EncoderCpuSeconds(), seconds, frames, pictures, videoSeconds);
     }

@@ -27,15 +27,15 @@ std::string ProgressLine(std::uint64_t done, std::uint64_t total, std::uint32_t 
   char text[160];
   const unsigned percent = total == 0 ? 100 : static_cast<unsigned>(done * 100 / total);
   const int length = std::snprintf(text, sizeof text, "frame %llu of %llu, %u%%",
-                             static_cast<unsigned long long>(done),
-                             static_cast<unsigned long long>(total), percent);
+                                   static_cast<unsigned long long>(done),
+                                   static_cast<unsigned long long>(total), percent);
   if (done > 0 && elapsedSeconds > 0 && fps > 0) {
     const double framesPerSecond = static_cast<double>(done) / elapsedSeconds;
     const std::uint64_t remaining = done < total ? total - done : 0;
-    const auto left = static_cast<std::uint64_t>(
-        std::ceil(static_cast<double>(remaining) / framesPerSecond));
-    std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length), ", %.1fx real time, %s left",
-                  framesPerSecond / fps, Duration(left).c_str());
+    const auto left =
+        static_cast<std::uint64_t>(std::ceil(static_cast<double>(remaining) / framesPerSecond));
+    std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                  ", %.1fx real time, %s left", framesPerSecond / fps, Duration(left).c_str());
   }
   return text;
 }

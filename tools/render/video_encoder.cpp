@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 extern char** environ;
@@ -26,8 +27,7 @@ constexpr int kSoundDescriptor = 3;
 
 bool Executable(const std::string& path) {
   struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-         access(path.c_str(), X_OK) == 0;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
 // A descriptor above the ones the child's are copied to, closed on exec.
@@ -40,28 +40,27 @@ int MoveHigh(int fd) {
 std::vector<std::string> Arguments(const std::string& ffmpeg, VideoFormat format,
                                    std::int32_t width, std::int32_t height, std::uint32_t fps,
                                    const std::string& output) {
-  std::vector<std::string> args = {
-      ffmpeg, "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-      // The frames as OSMesa leaves them; ffmpeg flips and converts them once, on its side.
-      "-f", "rawvideo", "-pix_fmt", "rgba", "-video_size",
-      std::to_string(width) + "x" + std::to_string(height), "-framerate", std::to_string(fps),
-      "-i", "pipe:0",
-      // The sound's format is given, so ffmpeg need not read ahead in it to learn it: it cannot
-      // read sound that the frames not yet taken have still to make.
-      "-f", "s16le", "-ar", "44100", "-ac", "2", "-analyzeduration", "0", "-probesize", "32",
-      "-i", "pipe:" + std::to_string(kSoundDescriptor),
-      "-map", "0:v", "-map", "1:a", "-vf", "vflip", "-pix_fmt", "yuv420p"};
-  const std::vector<std::string> codecs =
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  const std::string sound = "pipe:" + std::to_string(kSoundDescriptor);
+  // The frames as OSMesa leaves them: ffmpeg flips and converts them once, on its side. The
+  // sound's format is given so that ffmpeg does not read ahead in it to learn it: it would wait
+  // for sound that frames it has not yet taken have still to make.
+  const std::string common =
+      "-hide_banner -nostdin -loglevel error -y -f rawvideo -pix_fmt rgba -video_size " + size +
+      " -framerate " + std::to_string(fps) + " -i pipe:0 -f s16le -ar 44100 -ac 2" +
+      " -analyzeduration 0 -probesize 32 -i " + sound +
+      " -map 0:v -map 1:a -vf vflip -pix_fmt yuv420p ";
+  const std::string codecs =
       format == VideoFormat::kMp4
-          ? std::vector<std::string>{"-c:v", "libx264", "-preset", "ultrafast", "-crf", "23",
-                                     "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart",
-                                     "-f", "mp4"}
-          : std::vector<std::string>{"-c:v", "libvpx-vp9", "-deadline", "realtime",
-                                     "-cpu-used", "8", "-row-mt", "1", "-crf", "32", "-b:v", "0",
-                                     "-c:a", "libopus", "-b:a", "160k", "-ar", "48000",
-                                     "-f", "webm"};
-  args.insert(args.end(), codecs.begin(), codecs.end());
-  args.push_back(output);
+          ? "-c:v libx264 -preset ultrafast -crf 23 -c:a aac -b:a 192k -movflags +faststart -f mp4"
+          : "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -row-mt 1 -crf 32 -b:v 0"
+            " -c:a libopus -b:a 160k -ar 48000 -f webm";
+  std::vector<std::string> args = {ffmpeg};
+  std::istringstream words(common + codecs);
+  for (std::string word; words >> word;) {
+    args.push_back(word);
+  }
+  args.push_back("file:" + output);  // a file, whatever its name looks like: "-a.mp4", "a:b.mp4"
   return args;
 }
 
@@ -237,7 +236,7 @@ bool VideoEncoder::Finish(std::string* error) {
   failed_ = failed_ || !Pump(nullptr, 0, true);
   CloseInputs();  // the end of the sound too: ffmpeg finishes the file and exits
   int status = 0;
-  rusage usage {};
+  rusage usage{};
   while (wait4(pid_, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   pid_ = -1;
@@ -264,7 +263,7 @@ bool VideoEncoder::Finish(std::string* error) {
 void VideoEncoder::Stop() {
   CloseInputs();
   if (pid_ >= 0) {
-    kill(pid_, SIGTERM);
+    kill(pid_, SIGKILL);  // its file is being thrown away: no need to let it finish
     while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
     }
     pid_ = -1;
