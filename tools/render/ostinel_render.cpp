@@ -349,11 +349,7 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   std::uint64_t pictures = 0;
   bool ok = true;
   bool encoderGone = false;
-  for (std::uint64_t frame = 0; frame < frames && ok; ++frame) {
-    if (interrupted != 0) {
-      ok = Fail("interrupted");
-      break;
-    }
+  for (std::uint64_t frame = 0; frame < frames && ok && interrupted == 0; ++frame) {
     const std::uint64_t elapsedMs = frame * 1000 / options.fps;
     const std::uint64_t atMs = options.startMs + elapsedMs;
     const auto frameTime = static_cast<std::uint32_t>(atMs);  // the timer wraps at 2^32
@@ -405,6 +401,9 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   }
   if (showProgress) {
     std::fputs("\r\033[K", stderr);  // the line makes way for the summary
+  }
+  if (interrupted != 0) {
+    ok = Fail("interrupted");
   }
   ok = ok && (sound.RenderTo(SampleAt(options.durationMs)) || Fail("cannot write the sound"));
   // Finished when complete, or to learn why ffmpeg went; otherwise it is stopped on the way out.
