@@ -1,7 +1,6 @@
 // ostinel-render: runs the saver's frames offscreen (OSMesa) against a virtual clock and writes
 // what a person would see and hear: PNG frames, a video, the mixer's sound, a trace of the plays.
 #include <GL/osmesa.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -228,38 +228,66 @@ double SecondsSince(Clocked::time_point start) {
   return std::chrono::duration<double>(Clocked::now() - start).count();
 }
 
-// Wall time spent in each stage of the frame loop, for --bench.
+// The processor time of this process, all its threads (OSMesa draws on several) included.
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Wall and processor time spent in one stage of the frame loop, for --bench. Wall time includes
+// waiting for a processor on a busy machine; processor time does not.
+struct Stage {
+  double wall = 0;
+  double cpu = 0;
+};
+
+class StageTimer {
+ public:
+  explicit StageTimer(Stage& stage)
+      : stage_(stage), wall_(Clocked::now()), cpu_(ProcessCpuSeconds()) {}
+  ~StageTimer() {
+    stage_.wall += SecondsSince(wall_);
+    stage_.cpu += ProcessCpuSeconds() - cpu_;
+  }
+  StageTimer(const StageTimer&) = delete;
+  StageTimer& operator=(const StageTimer&) = delete;
+
+ private:
+  Stage& stage_;
+  Clocked::time_point wall_;
+  double cpu_;
+};
+
 struct StageTimes {
-  double draw = 0;
-  double mix = 0;
-  double handOver = 0;
-  double pictures = 0;
+  Stage draw, mix, handOver, pictures;
 };
 
 void PrintBench(const StageTimes& times, double encoderCpu, double whole, std::uint64_t frames,
                 std::uint64_t pictures, double videoSeconds) {
-  const auto line = [&](const char* stage, double seconds, std::uint64_t count) {
-    std::printf("  %-26s %8.3f s %10.1f frames/s\n", stage, seconds,
-                seconds > 0 ? static_cast<double>(count) / seconds : 0.0);
+  const auto rate = [](std::uint64_t count, double seconds) {
+    return seconds > 0 ? static_cast<double>(count) / seconds : 0.0;
   };
-  std::printf("ostinel-render: stages over %llu frames\n", static_cast<unsigned long long>(frames));
+  const auto line = [&](const char* name, const Stage& stage, std::uint64_t count) {
+    char wall[32] = "";  // ffmpeg's wall time is the whole render's
+    if (stage.wall > 0) {
+      std::snprintf(wall, sizeof wall, "%8.3f s %9.1f /s", stage.wall, rate(count, stage.wall));
+    }
+    std::printf("  %-20s %21s %8.3f s %9.1f /s\n", name, wall, stage.cpu, rate(count, stage.cpu));
+  };
+  std::printf("ostinel-render: stages %21s %21s\n", "wall time, frames/s", "CPU time, frames/s");
   line("draw and read back", times.draw, frames);
   line("mix the sound", times.mix, frames);
   if (pictures > 0) {
     line("pictures (PNG)", times.pictures, pictures);
   }
   if (encoderCpu > 0) {
-    line("hand over to ffmpeg (wait)", times.handOver, frames);
-    line("ffmpeg encoding (CPU time)", encoderCpu, frames);
+    line("hand over to ffmpeg", times.handOver, frames);
+    line("ffmpeg encoding", Stage{0, encoderCpu}, frames);
   }
-  // Wall times above include waiting for a processor when the machine is busy; CPU times do not.
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const double ownCpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  line("this process (CPU time)", ownCpu, frames);
-  line("whole render", whole, frames);
-  std::printf("  real time factor           %8.2fx  (%.2f CPU seconds a second of video)\n",
+  const double ownCpu = ProcessCpuSeconds();
+  line("whole render", Stage{whole, ownCpu + encoderCpu}, frames);
+  std::printf("  real time factor %.2fx, with %.2f CPU seconds a second of video\n",
               whole > 0 ? videoSeconds / whole : 0.0,
               videoSeconds > 0 ? (ownCpu + encoderCpu) / videoSeconds : 0.0);
 }
@@ -363,13 +391,15 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
     }
     clock.now = frameTime;
     // What has sounded up to this frame is mixed before its plays start.
-    auto stage = Clocked::now();
-    ok = sound.RenderTo(SampleAt(elapsedMs)) || Fail("cannot write the sound");
-    times.mix += SecondsSince(stage);
-    stage = Clocked::now();
-    RenderFrame();
-    glFinish();
-    times.draw += SecondsSince(stage);
+    {
+      const StageTimer timer(times.mix);
+      ok = sound.RenderTo(SampleAt(elapsedMs)) || Fail("cannot write the sound");
+    }
+    {
+      const StageTimer timer(times.draw);
+      RenderFrame();
+      glFinish();
+    }
     const std::vector<RecordedPlay> plays = recorder.TakePlays();
     if (!plays.empty()) {
       trace.Write(JsonLine()
@@ -379,17 +409,15 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
                       .Raw("plays", PlaysJson(plays)));
     }
     if (ok && withVideo) {
-      stage = Clocked::now();
+      const StageTimer timer(times.handOver);
       ok = video.AddFrame(target.Pixels());
       encoderGone = !ok && interrupted == 0;
-      times.handOver += SecondsSince(stage);
     }
     if (ok && interval != 0 && (frame % interval == 0 || frame + 1 == frames)) {
-      stage = Clocked::now();
+      const StageTimer timer(times.pictures);
       const std::string path = FramePath(dir, frame);
       ok = WritePng(path, options.width, options.height, target.TopDownRgb().data()) ||
            Fail("cannot write " + path);
-      times.pictures += SecondsSince(stage);
       ++pictures;
     }
     const double elapsed = SecondsSince(began);
