@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb fonts-liberation xdotool imagemagick x11-utils
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  pulseaudio pulseaudio-utils libpulse0 sox
+  pulseaudio pulseaudio-utils libpulse0 sox ffmpeg
   nsis unzip
   pkg-config libx11-dev libgl-dev libpulse-dev dpkg-dev xscreensaver xscreensaver-gl
 )

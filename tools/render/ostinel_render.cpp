@@ -1,11 +1,14 @@
 // ostinel-render: runs the saver's frames offscreen (OSMesa) against a virtual clock and writes
-// what a person would see and hear: PNG frames, the software mixer's sound, a trace of the plays.
+// what a person would see and hear: PNG frames, a video, the mixer's sound, a trace of the plays.
 #include <GL/osmesa.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -27,8 +30,10 @@
 #include "platform/program_resources.h"
 #include "tools/render/json_line.h"
 #include "tools/render/png_writer.h"
+#include "tools/render/progress.h"
 #include "tools/render/recording_sound.h"
 #include "tools/render/render_options.h"
+#include "tools/render/video_encoder.h"
 #include "tools/render/wav_writer.h"
 
 namespace {
@@ -66,6 +71,8 @@ class OffscreenTarget {
   OffscreenTarget& operator=(const OffscreenTarget&) = delete;
 
   bool ok() const { return current_; }
+  // The picture as OSMesa leaves it, once glFinish has returned.
+  const std::uint8_t* Pixels() const { return pixels_.data(); }
 
   // The picture as RGB, top row first.
   std::vector<std::uint8_t> TopDownRgb() const {
@@ -95,10 +102,11 @@ std::uint64_t SampleAt(std::uint64_t elapsedMs) {
   return elapsedMs * 441 / 10;
 }
 
-// The mixer's output, written to the WAVE file as far as the frames have got.
+// The mixer's output, written to the WAVE file and the video as far as the frames have got.
 class SoundTrack {
  public:
-  SoundTrack(SoftwareMixer& mixer, WavWriter& wav) : mixer_(mixer), wav_(wav) {}
+  SoundTrack(SoftwareMixer& mixer, WavWriter& wav, VideoEncoder* video)
+      : mixer_(mixer), wav_(wav), video_(video) {}
 
   bool RenderTo(std::uint64_t sample) {
     constexpr std::size_t kBlock = 4096;
@@ -110,6 +118,9 @@ class SoundTrack {
       if (!wav_.Append(block, count)) {
         return false;
       }
+      if (video_ != nullptr) {
+        video_->AddSound(block, count);
+      }
       written_ += count;
     }
     return true;
@@ -118,6 +129,7 @@ class SoundTrack {
  private:
   SoftwareMixer& mixer_;
   WavWriter& wav_;
+  VideoEncoder* video_;
   std::uint64_t written_ = 0;
 };
 
@@ -208,12 +220,95 @@ class Trace {
   bool failed_ = false;
 };
 
-bool Render(const RenderOptions& options) {
-  const auto began = std::chrono::steady_clock::now();
+volatile std::sig_atomic_t interrupted = 0;
+
+void Interrupt(int) {
+  interrupted = 1;
+}
+
+using Clocked = std::chrono::steady_clock;
+
+double SecondsSince(Clocked::time_point start) {
+  return std::chrono::duration<double>(Clocked::now() - start).count();
+}
+
+// The processor time of this process, all its threads (OSMesa draws on several) included.
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Wall and processor time spent in one stage of the frame loop, for --bench. Wall time includes
+// waiting for a processor on a busy machine; processor time does not.
+struct Stage {
+  double wall = 0;
+  double cpu = 0;
+};
+
+class StageTimer {
+ public:
+  explicit StageTimer(Stage& stage)
+      : stage_(stage), wall_(Clocked::now()), cpu_(ProcessCpuSeconds()) {}
+  ~StageTimer() {
+    stage_.wall += SecondsSince(wall_);
+    stage_.cpu += ProcessCpuSeconds() - cpu_;
+  }
+  StageTimer(const StageTimer&) = delete;
+  StageTimer& operator=(const StageTimer&) = delete;
+
+ private:
+  Stage& stage_;
+  Clocked::time_point wall_;
+  double cpu_;
+};
+
+struct StageTimes {
+  Stage draw, mix, handOver, pictures;
+};
+
+void PrintBench(const StageTimes& times, double encoderCpu, double whole, std::uint64_t frames,
+                std::uint64_t pictures, double videoSeconds) {
+  const auto rate = [](std::uint64_t count, double seconds) {
+    return seconds > 0 ? static_cast<double>(count) / seconds : 0.0;
+  };
+  const auto line = [&](const char* name, const Stage& stage, std::uint64_t count) {
+    char wall[32] = "";  // ffmpeg's wall time is the whole render's
+    if (stage.wall > 0) {
+      std::snprintf(wall, sizeof wall, "%8.3f s %9.1f /s", stage.wall, rate(count, stage.wall));
+    }
+    std::printf("  %-20s %21s %8.3f s %9.1f /s\n", name, wall, stage.cpu, rate(count, stage.cpu));
+  };
+  std::printf("ostinel-render: stages %21s %21s\n", "wall time, frames/s", "CPU time, frames/s");
+  line("draw and read back", times.draw, frames);
+  line("mix the sound", times.mix, frames);
+  if (pictures > 0) {
+    line("pictures (PNG)", times.pictures, pictures);
+  }
+  if (encoderCpu > 0) {
+    line("hand over to ffmpeg", times.handOver, frames);
+    line("ffmpeg encoding", Stage{0, encoderCpu}, frames);
+  }
+  const double ownCpu = ProcessCpuSeconds();
+  line("whole render", Stage{whole, ownCpu + encoderCpu}, frames);
+  std::printf("  real time factor %.2fx, with %.2f CPU seconds a second of video\n",
+              whole > 0 ? videoSeconds / whole : 0.0,
+              videoSeconds > 0 ? (ownCpu + encoderCpu) / videoSeconds : 0.0);
+}
+
+bool Render(const RenderOptions& options, const std::string& ffmpeg) {
+  const auto began = Clocked::now();
   OffscreenTarget target(options.width, options.height);
   if (!target.ok()) {
     return Fail("cannot create an OSMesa context of " + std::to_string(options.width) + "x" +
                 std::to_string(options.height));
+  }
+  VideoEncoder video;
+  const bool withVideo = !options.videoPath.empty();
+  std::string videoError;
+  if (withVideo && !video.Start(ffmpeg, options.videoPath, VideoFormatOf(options.videoPath),
+                                options.width, options.height, options.fps, &videoError)) {
+    return Fail(videoError);
   }
   const std::filesystem::path dir(options.outDir);
   std::error_code error;
@@ -274,12 +369,16 @@ bool Render(const RenderOptions& options) {
   std::stable_sort(events.begin(), events.end(),
                    [](const RenderEvent& a, const RenderEvent& b) { return a.atMs < b.atMs; });
   std::size_t nextEvent = 0;
-  SoundTrack sound(mixer, wav);
+  SoundTrack sound(mixer, wav, withVideo ? &video : nullptr);
   const std::uint64_t frames = RenderFrameCount(options);
   const std::uint32_t interval = RenderFrameInterval(options);
+  const bool showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
+  double shownAt = -1;
+  StageTimes times;
   std::uint64_t pictures = 0;
   bool ok = true;
-  for (std::uint64_t frame = 0; frame < frames && ok; ++frame) {
+  bool encoderGone = false;
+  for (std::uint64_t frame = 0; frame < frames && ok && interrupted == 0; ++frame) {
     const std::uint64_t elapsedMs = frame * 1000 / options.fps;
     const std::uint64_t atMs = options.startMs + elapsedMs;
     const auto frameTime = static_cast<std::uint32_t>(atMs);  // the timer wraps at 2^32
@@ -293,8 +392,15 @@ bool Render(const RenderOptions& options) {
     }
     clock.now = frameTime;
     // What has sounded up to this frame is mixed before its plays start.
-    ok = sound.RenderTo(SampleAt(elapsedMs)) || Fail("cannot write the sound");
-    RenderFrame();
+    {
+      const StageTimer timer(times.mix);
+      ok = sound.RenderTo(SampleAt(elapsedMs)) || Fail("cannot write the sound");
+    }
+    {
+      const StageTimer timer(times.draw);
+      RenderFrame();
+      glFinish();
+    }
     const std::vector<RecordedPlay> plays = recorder.TakePlays();
     if (!plays.empty()) {
       trace.Write(JsonLine()
@@ -303,15 +409,37 @@ bool Render(const RenderOptions& options) {
                       .Int("step", engine.currentStep)
                       .Raw("plays", PlaysJson(plays)));
     }
-    if (ok && (frame % interval == 0 || frame + 1 == frames)) {
-      glFinish();
+    if (ok && withVideo) {
+      const StageTimer timer(times.handOver);
+      ok = video.AddFrame(target.Pixels());
+      encoderGone = !ok && interrupted == 0;
+    }
+    if (ok && interval != 0 && (frame % interval == 0 || frame + 1 == frames)) {
+      const StageTimer timer(times.pictures);
       const std::string path = FramePath(dir, frame);
       ok = WritePng(path, options.width, options.height, target.TopDownRgb().data()) ||
            Fail("cannot write " + path);
       ++pictures;
     }
+    const double elapsed = SecondsSince(began);
+    if (showProgress && (elapsed - shownAt >= 0.25 || frame + 1 == frames)) {
+      shownAt = elapsed;
+      std::fprintf(stderr, "\r%s\033[K",
+                   ProgressLine(frame + 1, frames, options.fps, elapsed).c_str());
+    }
+  }
+  if (showProgress) {
+    std::fputs("\r\033[K", stderr);  // the line makes way for the summary
+  }
+  if (interrupted != 0) {
+    ok = Fail("interrupted");
   }
   ok = ok && (sound.RenderTo(SampleAt(options.durationMs)) || Fail("cannot write the sound"));
+  // Finished when complete, or to learn why ffmpeg went; otherwise it is stopped on the way out.
+  // ffmpeg's own message, if any, comes before this one.
+  if (withVideo && (ok || encoderGone) && !video.Finish(&videoError)) {
+    ok = Fail(videoError + "; no video written to " + options.videoPath);
+  }
 
   trace.Write(JsonLine()
                   .Bool("end", true)
@@ -330,13 +458,19 @@ bool Render(const RenderOptions& options) {
   saverContext = nullptr;
   soundPlatform = SoundPlatform();
 
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  const double seconds = SecondsSince(began);
+  const double videoSeconds = static_cast<double>(frames) / options.fps;
   if (ok) {
+    const std::string videoNote = withVideo ? ", video " + options.videoPath : "";
     std::printf(
-        "ostinel-render: %llu frames, %llu pictures, %.3f s of sound in %s (seed %u, %.1f s)\n",
+        "ostinel-render: %llu frames, %llu pictures, %.3f s of sound in %s%s (seed %u, %.1f s, "
+        "%.2fx real time)\n",
         static_cast<unsigned long long>(frames), static_cast<unsigned long long>(pictures),
-        options.durationMs / 1000.0, dir.string().c_str(), options.seed, seconds);
+        options.durationMs / 1000.0, dir.string().c_str(), videoNote.c_str(), options.seed, seconds,
+        seconds > 0 ? videoSeconds / seconds : 0.0);
+    if (options.bench) {
+      PrintBench(times, video.EncoderCpuSeconds(), seconds, frames, pictures, videoSeconds);
+    }
   }
   return ok;
 }
@@ -359,6 +493,19 @@ int main(int argc, char** argv) {
     std::puts("ostinel-render " OSTINEL_VERSION_TEXT);
     return 0;
   }
+  std::string ffmpeg;
+  if (!options.videoPath.empty()) {
+    ffmpeg = FindProgram("ffmpeg");
+    if (ffmpeg.empty()) {
+      std::fprintf(stderr,
+                   "ostinel-render: --video needs the ffmpeg program, which is not on PATH "
+                   "(on Debian: apt-get install ffmpeg)\n");
+      return 2;
+    }
+  }
+  // An interrupted render stops between frames, so that no half-written video is left.
+  std::signal(SIGINT, Interrupt);
+  std::signal(SIGTERM, Interrupt);
   if (!options.seedGiven) {
     // As the saver seeds itself: from the millisecond timer, here the monotonic clock.
     options.seed =
@@ -366,5 +513,5 @@ int main(int argc, char** argv) {
                                        std::chrono::steady_clock::now().time_since_epoch())
                                        .count());
   }
-  return Render(options) ? 0 : 1;
+  return Render(options, ffmpeg) ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Parsing ostinel-render's command line: strict numbers with their ranges, WxH, MS:KEY events.
 #include "tools/render/render_options.h"
 
+#include <cctype>
 #include <cstddef>
 #include <limits>
 
@@ -148,11 +149,11 @@ bool EventOption(const std::string& value, RenderOptions* options, std::string* 
   return true;
 }
 
-// Every option but --help and --version takes a value.
+// Every option but --help, --version, --quiet and --bench takes a value.
 bool KnownOption(const std::string& name) {
   for (const char* known :
        {"--seconds", "--fps", "--start-ms", "--seed", "--tempo", "--transient", "--density",
-        "--rotation", "--size", "--out", "--frame-every", "--event"}) {
+        "--rotation", "--size", "--out", "--frame-every", "--event", "--video"}) {
     if (name == known) {
       return true;
     }
@@ -212,6 +213,14 @@ bool ApplyOption(const std::string& name, const std::string& value, RenderOption
   if (name == "--event") {
     return EventOption(value, options, error);
   }
+  if (name == "--video") {
+    if (VideoFormatOf(value) == VideoFormat::kUnknown) {
+      *error = "--video takes a file name ending in .mp4 or .webm, not '" + value + "'";
+      return false;
+    }
+    options->videoPath = value;
+    return true;
+  }
   *error = "unknown option '" + name + "'";
   return false;
 }
@@ -228,6 +237,10 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
     }
     if (arg == "--version") {
       options->version = true;
+      continue;
+    }
+    if (arg == "--quiet" || arg == "--bench") {
+      (arg == "--quiet" ? options->quiet : options->bench) = true;
       continue;
     }
     if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
@@ -254,6 +267,18 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
       return false;
     }
   }
+  // What the video encoders need, known only once every option is read.
+  if (!options->videoPath.empty()) {
+    if (options->width % 2 != 0 || options->height % 2 != 0) {
+      *error = "--video needs an even width and height, not " + std::to_string(options->width) +
+               "x" + std::to_string(options->height);
+      return false;
+    }
+    if (RenderFrameCount(*options) == 0) {
+      *error = "--video needs at least one frame: --seconds x --fps is below 1";
+      return false;
+    }
+  }
   return true;
 }
 
@@ -275,8 +300,12 @@ see and hear: PNG frames, the sound as a WAVE file, and a trace of every sample 
   --rotation 0..2   table rotation: off, on, aggressive (default 0)
   --size WxH        picture size in pixels (default 1280x720)
   --out DIR         output directory, created when missing (default out/render)
-  --frame-every K   write every K-th frame as DIR/frame_NNNNN.png (default: one a second, K = F);
-                    the last frame is always written too
+  --frame-every K   write every K-th frame as DIR/frame_NNNNN.png (default: one a second, K = F,
+                    or none with --video); the last frame is always written too
+  --video FILE      also write the frames and the sound as one video through the ffmpeg program:
+                    FILE.mp4 (H.264 + AAC) or FILE.webm (VP9 + Opus); even width and height
+  --quiet           no progress line on the terminal (the summary line is always printed)
+  --bench           after the summary, the time each stage of the render took
   --event MS:KEY    the user's action before the first frame whose time (T0 + elapsed, not wrapped)
                     is at least MS; KEY is space (transform the pattern), enter (day/night),
                     down or rclick (clear the pattern). Repeatable; same times apply in order.
@@ -284,7 +313,7 @@ see and hear: PNG frames, the sound as a WAVE file, and a trace of every sample 
   --version         the version, then exit
 
 Writes DIR/audio.wav (44100 Hz 16-bit stereo, S seconds), DIR/trace.jsonl and the frames.
-Exit status: 0 done, 1 the render failed, 2 bad command line.
+Exit status: 0 done, 1 the render failed, 2 bad command line or no ffmpeg for --video.
 )";
 }
 
@@ -307,5 +336,24 @@ std::uint64_t RenderFrameCount(const RenderOptions& options) {
 }
 
 std::uint32_t RenderFrameInterval(const RenderOptions& options) {
-  return options.frameEvery != 0 ? options.frameEvery : options.fps;
+  if (options.frameEvery != 0) {
+    return options.frameEvery;
+  }
+  return options.videoPath.empty() ? options.fps : 0;
+}
+
+VideoFormat VideoFormatOf(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.rfind('/');
+  if (dot == std::string::npos || dot == 0 || (slash != std::string::npos && dot <= slash + 1)) {
+    return VideoFormat::kUnknown;  // no extension, or a name that is only one: ".mp4"
+  }
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  if (extension == "mp4") {
+    return VideoFormat::kMp4;
+  }
+  return extension == "webm" ? VideoFormat::kWebm : VideoFormat::kUnknown;
 }

@@ -14,6 +14,9 @@ struct RenderEvent {
   RenderKey key = RenderKey::kSpace;
 };
 
+// The containers --video writes, known by the file name's extension (any case).
+enum class VideoFormat { kUnknown, kMp4, kWebm };
+
 struct RenderOptions {
   std::uint32_t durationMs = 8000;  // --seconds, kept to the millisecond
   std::uint32_t fps = 60;
@@ -27,7 +30,10 @@ struct RenderOptions {
   std::int32_t width = 1280;
   std::int32_t height = 720;
   std::string outDir = "out/render";
-  std::uint32_t frameEvery = 0;     // 0: once a second, i.e. every `fps` frames
+  std::uint32_t frameEvery = 0;     // 0: none with --video, otherwise once a second
+  std::string videoPath;            // --video: empty for none
+  bool quiet = false;               // no progress line
+  bool bench = false;               // the time each stage took, after the summary
   std::vector<RenderEvent> events;  // in command-line order
   bool help = false;
   bool version = false;
@@ -46,5 +52,8 @@ const char* RenderKeyName(RenderKey key);
 
 // floor(seconds × fps): the number of frames rendered.
 std::uint64_t RenderFrameCount(const RenderOptions& options);
-// The PNG interval in frames, with the once-a-second default resolved.
+// The PNG interval in frames, with the default resolved: once a second, or 0 (no pictures) when
+// a video is written.
 std::uint32_t RenderFrameInterval(const RenderOptions& options);
+
+VideoFormat VideoFormatOf(const std::string& path);

@@ -1,0 +1,82 @@
+#!/bin/bash
+# ostinel-render --video as a viewer gets it: the clip's streams, a frame of it against the picture
+# of the same frame, its sound against audio.wav, the progress line; then each way --video fails.
+#   video_test.sh path/to/ostinel-render work-dir
+set -u
+tool=$1
+work=$2
+rm -rf "$work" && mkdir -p "$work/empty" && cd "$work" || exit 1
+failed=0
+check() {  # DESCRIPTION COMMAND...
+  if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failed=$((failed + 1)); fi
+}
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+near() { awk -v a="$1" -v b="$2" 'BEGIN { exit !((a - b) ^ 2 < 1e-4) }'; }  # within 10 ms
+rms() { sox "$1" -n stat 2>&1 | awk '/^RMS +amp/ { print $3 }'; }
+
+# A tumbling table, so that a frame off by one or flipped shows; a full pattern for the sound.
+render=(--seconds 4 --fps 30 --size 320x180 --rotation 2 --tempo 3 --transient 2 --density 2
+        --event 0:space --seed 7 --frame-every 60)
+timeout 300 "$tool" "${render[@]}" --out out --video clip.mp4 >run.out 2>run.err
+check "a 4 s clip renders" [ $? -eq 0 ]
+check "no progress line on a pipe" [ -z "$(grep 'real time' run.err)" ]
+video=$(ffprobe -v error -count_frames -select_streams v -of csv=p=0 \
+  -show_entries stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames clip.mp4)
+check "H.264 320x180 yuv420p at 30/1, 120 frames ($video)" \
+  [ "$video" = "h264,320,180,yuv420p,30/1,120" ]
+length=$(ffprobe -v error -of csv=p=0 -show_entries format=duration clip.mp4)
+check "lasts 4 s ($length)" near "$length" 4
+audio=$(ffprobe -v error -select_streams a -of csv=p=0 -show_entries stream=codec_name,duration \
+  clip.mp4)
+wav=$(soxi -D out/audio.wav)
+check "AAC ($audio) as long as audio.wav ($wav)" near "${audio#aac,}" "$wav"
+
+# Frame 60 is the one at 2 s; the codec loses little of it.
+psnr=$(ffmpeg -nostdin -i clip.mp4 -i out/frame_00060.png -lavfi \
+  "[0:v]trim=start=2,setpts=PTS-STARTPTS[v];[v][1:v]psnr=shortest=1" -f null - 2>&1 |
+  sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p')
+check "the frame at 2 s matches frame_00060.png (PSNR $psnr dB > 30)" above "${psnr:-0}" 30
+
+# Correlation of the decoded sound with audio.wav, from the sizes of both and of their difference.
+ffmpeg -nostdin -v error -i clip.mp4 -map 0:a -c:a pcm_s16le -t "$wav" decoded.wav
+sox -m -v 1 out/audio.wav -v -1 decoded.wav difference.wav 2>/dev/null
+correlation=$(awk -v a="$(rms out/audio.wav)" -v b="$(rms decoded.wav)" -v d="$(rms difference.wav)" \
+  'BEGIN { if (a * b > 0) printf "%.3f", (a * a + b * b - d * d) / (2 * a * b); else print 0 }')
+check "the sound correlates with audio.wav ($correlation > 0.9)" above "$correlation" 0.9
+
+timeout 300 "$tool" --seconds 1 --fps 30 --size 160x90 --seed 7 --out webm --video clip.webm \
+  >/dev/null 2>&1
+webm=$(ffprobe -v error -of csv=p=0 -show_entries stream=codec_name clip.webm | tr '\n' ,)
+check "a .webm clip is VP9 and Opus ($webm)" [ "$webm" = "vp9,opus," ]
+
+# On a terminal one line, rewritten in place; none with --quiet; the summary always.
+for quiet in "" --quiet; do
+  script -qec "timeout 120 $tool --seconds 1 --fps 30 --size 64x36 --seed 7 --out tty $quiet" \
+    /dev/null >tty.out
+  shown=$(grep -c $'\rframe 30 of 30, 100%, [0-9.]*x real time, 0:00 left' tty.out)
+  summary=$(grep -c 'ostinel-render: 30 frames' tty.out)
+  check "${quiet:-no option}: progress $shown, summary $summary" \
+    [ "$shown,$summary" = "$([ -z "$quiet" ] && echo 1 || echo 0),1" ]
+done
+
+# The ways --video fails: before any work with 2, mid-way with 1; never a file under its name.
+# An encoder that takes two frames, writes what it has and fails.
+mkdir broken && printf '#!/bin/sh\nfor last; do :; done\n%s -c 460800 >"${last#file:}"\nexit 1\n' \
+  "$(command -v head)" >broken/ffmpeg && chmod +x broken/ffmpeg
+while read -r status path options; do
+  rm -rf failed
+  timeout 120 env PATH="$path" "$tool" --seconds 2 --fps 30 --size 320x180 --out failed $options \
+    >/dev/null 2>fail.err
+  got=$?
+  check "$options, PATH=${path##*/}: exit $got ($(head -c 90 fail.err))" [ "$got" -eq "$status" ]
+  check "$options: no video left" [ -z "$(ls | grep -i 'failed\.\(mp4\|webm\|avi\)')" ]
+  [ "$status" -eq 2 ] && check "$options: no work done" [ ! -e failed ]
+done <<EOF
+2 $PATH --video failed.avi
+2 $PATH --video failed.mp4 --size 321x180
+2 $work/empty --video failed.mp4
+1 $work/broken --video failed.mp4
+EOF
+
+echo "$failed failed"
+[ "$failed" -eq 0 ]
