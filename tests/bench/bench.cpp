@@ -1,5 +1,5 @@
-// Benchmarks: a sequencer tick that plays a whole step, and one frame under OSMesa at full HD and
-// at the preview's size. They report; they never fail on a time.
+// Benchmarks: one frame, its 25 plays at most included, under OSMesa at full HD and at the
+// preview's size (ostinel-render --bench reports a render's stages). They never fail on a time.
 #include <GL/osmesa.h>
 #include <benchmark/benchmark.h>
 
@@ -42,20 +42,6 @@ SoftwareMixer& Bank() {
   benchmark::DoNotOptimize(loaded);
   return *mixer;
 }
-
-// A tick that moves to a new step with every cell on: 25 Plays. Steps 0 to 6 only, so no dice.
-void BM_SequencerTickNewStep(benchmark::State& state) {
-  Bank();
-  engine = EngineState();
-  std::fill(engine.PatternMatrix, engine.PatternMatrix + 200, 1);
-  std::uint32_t step = 0;
-  for (auto _ : state) {
-    step = step == 6 ? 0 : step + 1;
-    frameTimeMs = step * 250 + 10;
-    SequencerTick();
-  }
-}
-BENCHMARK(BM_SequencerTickNewStep);
 
 // One frame, spinning, with a transformed pattern, finished on the GL. Wall time: Mesa may
 // rasterise on threads of its own.

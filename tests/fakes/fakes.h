@@ -93,7 +93,7 @@ class FakeSettingsStore final : public SettingsStore {
 // A system of libraries and exports that a test lays out; the exported functions log their calls.
 class FakeLibraryLoader final : public LibraryLoader {
  public:
-  std::int32_t platformId = 1;     // the 9x family unless a test says otherwise
+  std::int32_t platformId = 1;      // the 9x family unless a test says otherwise
   std::set<std::string> libraries;  // file names that load
   std::set<std::string> exports;    // "LIBRARY!Function"
   std::int32_t verifyResult = 1;
@@ -175,27 +175,21 @@ struct TestChunk {
   std::int64_t declaredSize = -1;
 };
 
-inline void PutWord(std::vector<unsigned char>& out, std::uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    out.push_back(static_cast<unsigned char>(v >> shift));
-  }
-}
-
 inline std::vector<unsigned char> RiffImage(const std::vector<TestChunk>& chunks,
                                             std::int64_t riffSize = -1) {
   std::vector<unsigned char> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+  const auto put = [&out](std::size_t at, std::int64_t v) {
+    for (int i = 0; i < 4; ++i)
+      out[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
   for (const TestChunk& c : chunks) {
     out.insert(out.end(), c.id.begin(), c.id.end());
-    PutWord(out, static_cast<std::uint32_t>(c.declaredSize >= 0 ? c.declaredSize : c.body.size()));
+    out.resize(out.size() + 4);
+    put(out.size() - 4, c.declaredSize >= 0 ? c.declaredSize : c.body.size());
     out.insert(out.end(), c.body.begin(), c.body.end());
-    if (c.body.size() % 2 != 0) {
-      out.push_back(0);
-    }
+    out.resize(out.size() + c.body.size() % 2);
   }
-  const auto size = static_cast<std::uint32_t>(riffSize >= 0 ? riffSize : out.size() - 8);
-  std::vector<unsigned char> word;
-  PutWord(word, size);
-  std::copy(word.begin(), word.end(), out.begin() + 4);
+  put(4, riffSize >= 0 ? riffSize : out.size() - 8);
   return out;
 }
 

@@ -2,6 +2,7 @@
 #include "simulated_sound.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -9,41 +10,42 @@ using State = SimulatedSoundSystem::State;
 
 struct Buffer final : SoundBuffer {
   State* state;
-  std::string name;
   std::size_t index;
+  Buffer(State* s, std::size_t i) : state(s), index(i) {}
 
-  Buffer(State* s, std::size_t i) : state(s), name("b" + std::to_string(i + 1)), index(i) {}
   std::int32_t Log(const std::string& call, std::int32_t result = kDsOk) {
-    state->calls.push_back(name + "." + call);
+    state->calls.push_back("b" + std::to_string(index + 1) + "." + call);
     return result;
   }
-  static std::int32_t Lose(int& losses) { return losses > 0 && losses-- > 0 ? kDsErrBufferLost : kDsOk; }
+  static std::string Words(std::initializer_list<long long> values) {
+    std::string text;
+    for (long long v : values)
+      text += " " + std::to_string(v);
+    return text;
+  }
+  static std::int32_t Lose(int& losses) {
+    return losses > 0 && losses-- > 0 ? kDsErrBufferLost : kDsOk;
+  }
   std::int32_t SetFormat(const WaveFormat& f) override {
-    return Log("SetFormat " + std::to_string(f.channels) + " " + std::to_string(f.samplesPerSec) +
-               " " + std::to_string(f.bitsPerSample));
+    return Log("SetFormat" + Words({f.channels, f.samplesPerSec, f.bitsPerSample}));
   }
   std::int32_t Lock(std::uint32_t offset, std::uint32_t bytes, void** region,
                     std::uint32_t* regionBytes, std::uint32_t flags) override {
-    std::vector<unsigned char>& memory = state->memory[index];
-    *region = memory.data();
-    *regionBytes = static_cast<std::uint32_t>(memory.size());
-    return Log("Lock " + std::to_string(offset) + " " + std::to_string(bytes) + " " +
-                   std::to_string(flags),
-               Lose(state->lockLosses));
+    *region = state->memory[index].data();
+    *regionBytes = static_cast<std::uint32_t>(state->memory[index].size());
+    return Log("Lock" + Words({offset, bytes, flags}), Lose(state->lockLosses));
   }
   std::int32_t Unlock(void*, std::uint32_t bytes) override {
-    return Log("Unlock " + std::to_string(bytes));
+    return Log("Unlock" + Words({bytes}));
   }
   std::int32_t Restore() override { return Log("Restore"); }
   std::int32_t SetCurrentPosition(std::uint32_t p) override {
-    return Log("SetCurrentPosition " + std::to_string(p));
+    return Log("SetCurrentPosition" + Words({p}));
   }
-  std::int32_t SetVolume(std::int32_t v) override { return Log("SetVolume " + std::to_string(v)); }
-  std::int32_t SetPan(std::int32_t p) override { return Log("SetPan " + std::to_string(p)); }
+  std::int32_t SetVolume(std::int32_t v) override { return Log("SetVolume" + Words({v})); }
+  std::int32_t SetPan(std::int32_t p) override { return Log("SetPan" + Words({p})); }
   std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags) override {
-    return Log("Play " + std::to_string(reserved) + " " + std::to_string(priority) + " " +
-                   std::to_string(flags),
-               Lose(state->playLosses));
+    return Log("Play" + Words({reserved, priority, flags}), Lose(state->playLosses));
   }
   void Release() override { Log("Release"); }
 };
@@ -52,8 +54,7 @@ struct Device final : SoundDevice {
   State* state;
   explicit Device(State* s) : state(s) {}
   std::int32_t SetCooperativeLevel(WindowHandle window, std::uint32_t level) override {
-    state->calls.push_back("SetCooperativeLevel " + std::to_string(window) + " " +
-                           std::to_string(level));
+    state->calls.push_back("SetCooperativeLevel" + Buffer::Words({window, level}));
     return kDsOk;
   }
   std::int32_t CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer) override {
@@ -65,9 +66,7 @@ struct Device final : SoundDevice {
         (desc.flags & kDsbcapsPrimaryBuffer) != 0 ? state->primaryResult : state->secondaryResult;
     *buffer = nullptr;
     if (result != kDsOk) {
-      const std::int32_t failure = result;
-      result = kDsOk;
-      return failure;
+      return std::exchange(result, kDsOk);
     }
     state->memory.emplace_back(desc.bufferBytes);
     const auto created = std::make_shared<Buffer>(state, state->bufferCount++);
@@ -78,8 +77,8 @@ struct Device final : SoundDevice {
   void Release() override {
     state->calls.push_back("Device.Release");
     if (--state->deviceReferences == 0) {
-      const std::shared_ptr<State> last = std::move(state->self);  // may free this device:
-      // nothing of it is touched after
+      // May free the state and this device with it: nothing of this object is touched after.
+      const std::shared_ptr<State> last = std::move(state->self);
     }
   }
 };
@@ -89,9 +88,8 @@ struct Device final : SoundDevice {
 std::int32_t SimulatedSoundSystem::CreateDevice(SoundDevice** device) {
   state->calls.push_back("DirectSoundCreate");
   *device = nullptr;
-  std::int32_t result = kDsOk;
+  const std::int32_t result = state->createResults.empty() ? kDsOk : state->createResults.front();
   if (!state->createResults.empty()) {
-    result = state->createResults.front();
     state->createResults.pop_front();
   }
   if (result == kDsOk) {

@@ -1,6 +1,5 @@
-// A simulated sound device: logs every DirectSound call in order ("b2.Play 0 0 0", buffers named in
-// creation order) and fails where a test says. Devices and buffers live in a shared state, so that
-// voices that outlive the system object (the bank's are static) still release safely.
+// A simulated sound device: logs every call ("b2.Play 0 0 0": buffers by creation order), fails where
+// a test says, and keeps its buffers in a state that outlives it for the bank's static voices.
 #pragma once
 
 #include <deque>
@@ -20,7 +19,7 @@ class SimulatedSoundSystem final : public SoundSystem {
     int lockLosses = 0;  // the next Lock / Play calls that report DSERR_BUFFERLOST
     int playLosses = 0;
     int deviceReferences = 0;
-    std::vector<std::shared_ptr<void>> owned;        // the devices and buffers, whatever their type
+    std::vector<std::shared_ptr<void>> owned;  // the devices and buffers, whatever their type
     std::size_t bufferCount = 0;
     std::vector<std::vector<unsigned char>> memory;  // of each buffer, by creation order
     std::shared_ptr<State> self;                     // held while a device is live

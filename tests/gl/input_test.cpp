@@ -41,11 +41,13 @@ TEST_F(InputTest, KeysClicksAndDeactivationCloseOnlyWhenInputMay) {
     bool closes;  // in Saver mode, outside a password check
   };
   const Case cases[] = {
-      {kMsgKeyDown, 27, true},        {kMsgKeyDown, 38, true},         // Escape, Up
-      {kMsgKeyDown, kKeyLeft, false}, {kMsgKeyDown, kKeyRight, false}, {kMsgKeyDown, kKeyEnter, false},
-      {kMsgKeyDown, kKeySpace, false}, {kMsgKeyDown, kKeyDown, false}, {kMsgMButtonDown, 0x10, true},
-      {kMsgLButtonDown, 1, false},    {kMsgRButtonDown, 2, false},     {kMsgActivate, 0, true},
-      {kMsgActivate, 0x10000, true},  {kMsgActivate, 1, false},        {kMsgActivateApp, 0, true},
+      {kMsgKeyDown, 27, true},         {kMsgKeyDown, 38, true},  // Escape, Up
+      {kMsgKeyDown, kKeyLeft, false},  {kMsgKeyDown, kKeyRight, false},
+      {kMsgKeyDown, kKeyEnter, false}, {kMsgKeyDown, kKeySpace, false},
+      {kMsgKeyDown, kKeyDown, false},  {kMsgMButtonDown, 0x10, true},
+      {kMsgLButtonDown, 1, false},     {kMsgRButtonDown, 2, false},
+      {kMsgActivate, 0, true},         {kMsgActivate, 0x10000, true},
+      {kMsgActivate, 1, false},        {kMsgActivateApp, 0, true},
       {kMsgNcActivate, 0, true},
   };
   for (const Case& c : cases) {

@@ -97,14 +97,6 @@ const std::uint8_t* SceneTest::Pixel(int x, int y) {
   return TheScene().pixels.data() + (static_cast<std::size_t>(y) * kWidth + x) * 4;
 }
 
-const std::vector<int>& SceneTest::AskedResources() { return TheScene().resources.asked; }
-
-const std::vector<unsigned char>& SceneTest::VoiceSamples(int slot) {
-  for (const auto& [name, track] : TheScene().trackOfBuffer) {
-    if (track == slot) {
-      return TheScene().sound.state->memory.at(std::stoul(name.substr(1)) - 1);
-    }
-  }
-  static const std::vector<unsigned char> none;
-  return none;
+const std::vector<int>& SceneTest::AskedResources() {
+  return TheScene().resources.asked;
 }

@@ -1,6 +1,5 @@
-// The scene tests' shared set-up: an offscreen OSMesa context (real GL, read back as pixels and
-// matrices), the sample bank loaded with the program's samples into a simulated sound device so
-// that every Play of the sequencer is recorded, and the process-wide state reset before each test.
+// The scene tests' set-up: an offscreen OSMesa context (real GL, read back), the bank loaded with
+// the program's samples into a simulated sound device that records every Play, the state reset.
 #pragma once
 
 #include <GL/osmesa.h>
@@ -41,9 +40,8 @@ class SceneTest : public ::testing::Test {
   static std::vector<TrackPlay> NewPlays();
   // The RGBA bytes of a pixel, bottom row first.
   static const std::uint8_t* Pixel(int x, int y);
-  // The resources the bank asked for, in order, and the samples a slot's voice holds.
+  // The resources the bank asked for, in order.
   static const std::vector<int>& AskedResources();
-  static const std::vector<unsigned char>& VoiceSamples(int slot);
 
  protected:
   SaverContext context;

@@ -1,7 +1,6 @@
-// ostinel-render against known answers: a run that resets the pattern and transforms it at once
-// (seed 10's draws) plays, in its first bar, exactly the unmuted cells of that pattern, step by
-// step, at the frames where the steps begin, and its sound starts with the first play.
-// Reads the render that the test render_known_bar makes (CMakeLists.txt).
+// ostinel-render against known answers (the render of render_known_bar, CMakeLists.txt): reset and
+// transformed at once (seed 10's draws), its first bar plays exactly the unmuted cells of that
+// pattern, step by step, at the frames where the steps begin; its sound starts with the first play.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -17,7 +16,8 @@ std::vector<unsigned char> Bytes(const std::string& name) {
 
 std::uint32_t Word(const std::vector<unsigned char>& b, std::size_t at, bool big = false) {
   return big ? b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]
-             : b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+             : b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                   static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
 }  // namespace
@@ -37,9 +37,11 @@ TEST(Render, TheFirstBarPlaysTheTransformedPatternOnTheStepGrid) {
   EXPECT_EQ(head["step_ms"], 125);
   // Steps 1 to 7 begin at 125 ms apart: the first frames (10 ms apart) at or after them. Track i
   // plays at -1000 by day, panned to -10000 + 800 i with the table unturned.
+  // clang-format off
   const std::vector<std::pair<int, std::vector<int>>> bar = {
-      {13, {3, 4, 6, 9, 10, 16}}, {25, {0, 4}},          {38, {8, 13, 16, 17, 24}},
+      {13, {3, 4, 6, 9, 10, 16}}, {25, {0, 4}},            {38, {8, 13, 16, 17, 24}},
       {50, {2, 3, 5, 14, 20}},    {63, {0, 5, 9, 14, 17}}, {75, {9, 10, 13}}, {88, {2, 9, 17}}};
+  // clang-format on
   std::vector<std::pair<int, std::vector<int>>> played;
   for (const nlohmann::json& line : lines) {
     if (line.contains("plays")) {

@@ -3,15 +3,12 @@
 # of the same frame, its sound against audio.wav, the progress line; then each way --video fails.
 #   video_test.sh path/to/ostinel-render work-dir
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 tool=$1
 work=$2
 rm -rf "$work" && mkdir -p "$work/empty" && cd "$work" || exit 1
-failed=0
-check() {  # DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failed=$((failed + 1)); fi
-}
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
-near() { awk -v a="$1" -v b="$2" 'BEGIN { exit !((a - b) ^ 2 < 1e-4) }'; }  # within 10 ms
+above() { holds "$1 > $2"; }
+near() { holds "($1 - $2) ^ 2 < 1e-4"; }  # within 10 ms
 rms() { sox "$1" -n stat 2>&1 | awk '/^RMS +amp/ { print $3 }'; }
 
 # A tumbling table, so that a frame off by one or flipped shows; a full pattern for the sound.
@@ -78,5 +75,4 @@ done <<EOF
 1 $work/broken --video failed.mp4
 EOF
 
-echo "$failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,4 +1,5 @@
-// The software mixer: DirectSound's level laws, restart and one-shot behaviour, one clip of the sum.
+// The software mixer: DirectSound's level laws, restart and one-shot behaviour, one clip of the
+// sum.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -53,9 +54,9 @@ TEST_F(MixerTest, VolumeAndPanFollowDirectSoundsLaws) {
     std::int16_t left, right;  // of a full-scale 10000
   };
   const Case cases[] = {
-      {0, 0, 10000, 10000},     {-1000, 0, 3162, 3162},  {-2000, 0, 1000, 1000},
-      {-10000, 0, 0, 0},        {-20000, 0, 0, 0},       {0, 10000, 0, 10000},
-      {0, -10000, 10000, 0},    {0, 2000, 1000, 10000},  {-1000, -600, 3162, 1585},
+      {0, 0, 10000, 10000},  {-1000, 0, 3162, 3162}, {-2000, 0, 1000, 1000},
+      {-10000, 0, 0, 0},     {-20000, 0, 0, 0},      {0, 10000, 0, 10000},
+      {0, -10000, 10000, 0}, {0, 2000, 1000, 10000}, {-1000, -600, 3162, 1585},
   };
   SoundBuffer* buffer = Buffer({10000, 10000});
   for (const Case& c : cases) {

@@ -8,12 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 hack=$(readlink -f "$1")
 work=$(mktemp -d /tmp/ostinel-xss.XXXXXX)
 pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  sleep 0.3
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'kill "${pids[@]}" 2>/dev/null; sleep 0.3; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 
 # A directory the daemon's user can read, a home of its own, a sound server it may enter.
 mkdir -p "$work/bin" "$work/home" "$work/pulse/home" "$work/pulse/runtime"
@@ -23,14 +18,9 @@ printf '%s\n' 'mode: one' 'selected: 0' 'lock: False' 'splash: False' 'fade: Fal
   'unfade: False' "programs: GL: $work/bin/ostinel --root --tempo 6 --transient 2 \\n" \
   >"$work/home/.xscreensaver"
 # XScreenSaver refuses to run hacks as root: as root the daemon runs as nobody.
-if [ "$(id -u)" = 0 ]; then
-  chown -R nobody:nogroup "$work/home"
-  user=nobody
+user=$(id -un) as_user=()
+[ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work/home" && user=nobody &&
   as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-else
-  user=$(id -un)
-  as_user=()
-fi
 
 setsid Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp </dev/null >/dev/null 2>&1 \
   3>"$work/display" &
@@ -54,11 +44,7 @@ colourful() {
   convert "$1" -colorspace HCL -channel G -separate +channel -threshold 8% -format '%@' info:
 }
 # covers BOX W H PERCENT: the box spans at least PERCENT of both sides.
-covers() {
-  local w h
-  IFS='x+' read -r w h _ _ <<<"$1"
-  [ $((w * 100)) -ge $(($2 * $4)) ] && [ $((h * 100)) -ge $(($3 * $4)) ]
-}
+covers() { IFS='x+' read -r w h _ _ <<<"$1" && holds "$w * 100 >= $2 * $4 && $h * 100 >= $3 * $4"; }
 # on_grid STEP: the share (%) of onsets within 12 ms of a grid of STEP ms, at its best phase. (Some
 # samples have later attacks of their own, so not all of them.)
 on_grid() {
@@ -99,11 +85,7 @@ expect_equal "-deactivate ends the hack, nothing left behind" "$(hack_pids)" ""
 # --window-id into a window with children of its own; a second instance draws silently.
 xmessage -geometry 400x300+0+0 -name target 'not covered' 2>/dev/null &
 pids+=($!)
-for _ in $(seq 50); do
-  id=$(xwininfo -name target 2>/dev/null | awk '/Window id:/ { print $4 }')
-  [ -n "$id" ] && break
-  sleep 0.1
-done
+id=$(xdotool search --sync --name '^target$' | head -n1)
 "$hack" --window-id "$id" --rotation 0 2>"$work/first.err" &
 first=$!
 sleep 0.5
