@@ -20,10 +20,10 @@ constexpr std::uint32_t kTargetBytes = 661 * kFrameBytes;
 PulseOutput::~PulseOutput() { Close(); }
 
 bool PulseOutput::Open(const char* applicationName, std::string* error) {
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_S16LE;
-  spec.rate = kMixRate;
-  spec.channels = 2;
+  pa_sample_spec format{};
+  format.format = PA_SAMPLE_S16LE;
+  format.rate = kMixRate;
+  format.channels = 2;
   pa_buffer_attr attr{};
   attr.maxlength = static_cast<std::uint32_t>(-1);
   attr.tlength = kTargetBytes;
@@ -31,7 +31,7 @@ bool PulseOutput::Open(const char* applicationName, std::string* error) {
   attr.minreq = kBlockFrames * kFrameBytes;
   attr.fragsize = static_cast<std::uint32_t>(-1);
   int code = 0;
-  stream_ = pa_simple_new(nullptr, applicationName, PA_STREAM_PLAYBACK, nullptr, "drums", &spec,
+  stream_ = pa_simple_new(nullptr, applicationName, PA_STREAM_PLAYBACK, nullptr, "drums", &format,
                           nullptr, &attr, &code);
   if (stream_ == nullptr) {
     *error = pa_strerror(code);
