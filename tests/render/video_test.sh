@@ -41,10 +41,10 @@ correlation=$(awk -v a="$(rms out/audio.wav)" -v b="$(rms decoded.wav)" -v d="$(
   'BEGIN { if (a * b > 0) printf "%.3f", (a * a + b * b - d * d) / (2 * a * b); else print 0 }')
 check "the sound correlates with audio.wav ($correlation > 0.9)" above "$correlation" 0.9
 
-timeout 300 "$tool" --seconds 1 --fps 30 --size 160x90 --seed 7 --out webm --video clip.webm \
+timeout 300 "$tool" --seconds 1 --fps 30 --size 160x90 --seed 7 --out webm --video made/clip.webm \
   >/dev/null 2>&1
-webm=$(ffprobe -v error -of csv=p=0 -show_entries stream=codec_name clip.webm | tr '\n' ,)
-check "a .webm clip is VP9 and Opus ($webm)" [ "$webm" = "vp9,opus," ]
+webm=$(ffprobe -v error -of csv=p=0 -show_entries stream=codec_name made/clip.webm | tr '\n' ,)
+check "a .webm clip, its folder made, is VP9 and Opus ($webm)" [ "$webm" = "vp9,opus," ]
 
 # On a terminal one line, rewritten in place; none with --quiet; the summary always.
 for quiet in "" --quiet; do

@@ -16,7 +16,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
 #include <vector>
 
 extern char** environ;
@@ -94,7 +96,13 @@ bool VideoEncoder::Start(const std::string& ffmpeg, const std::string& path, Vid
                          std::string* error) {
   path_ = path;
   frameBytes_ = static_cast<std::size_t>(width) * height * 4;
-  // Beside the final name, so that the last step is a rename within one file system.
+  // Beside the final name, so that the last step is a rename within one file system; its folder is
+  // made when missing, as the output folder is.
+  std::error_code made;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty()) {
+    std::filesystem::create_directories(folder, made);
+  }
   std::string name = path + ".XXXXXX.part";
   const int temporary = mkstemps(name.data(), 5);
   if (temporary < 0) {
