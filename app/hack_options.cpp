@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "app/option_value.h"
 #include "app/settings_table.h"
 
 namespace {
@@ -103,11 +104,7 @@ bool ParseHackOptions(int argc, const char* const* argv, HackOptions* options,
     const std::string name = arg.substr(0, equals);
     if (TakesValue(name)) {
       std::string value;
-      if (equals != std::string::npos) {
-        value = arg.substr(equals + 1);
-      } else if (i + 1 < argc) {
-        value = argv[++i];
-      } else {
+      if (!TakeOptionValue(arg, argc, argv, &i, &value)) {
         *error = "--" + name + " needs a value";
         return false;
       }

@@ -351,7 +351,7 @@ int RunHackWindow(Display* display, const HackOptions& options,
         if (!own && created != None && event.xconfigure.window == target) {
           XResizeWindow(display, created, width, height);
         }
-        glViewport(0, 0, width, height);
+        ResizeScene(width, height);
       } else if (event.type == ClientMessage &&
                  static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
         quit = true;

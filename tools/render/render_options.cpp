@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <limits>
 
+#include "app/option_value.h"
 #include "app/settings_table.h"
 
 namespace {
@@ -255,11 +256,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
       return false;
     }
     std::string value;
-    if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < argc) {
-      value = argv[++i];
-    } else {
+    if (!TakeOptionValue(arg, argc, argv, &i, &value)) {
       *error = name + " needs a value";
       return false;
     }
