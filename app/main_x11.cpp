@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   soundPlatform =
       SoundPlatform{output.IsOpen() ? &mixer : nullptr, &PlatformClock(), &PlatformResources()};
 
-  const int status = RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer); });
+  const int status = RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer, PlatformClock()); });
 
   output.Close();
   if (soundLock >= 0) {
