@@ -81,3 +81,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver, xscreensaver-gl, ffmpeg")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
+
+if(OSTINEL_TESTS)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/package ${PROJECT_BINARY_DIR}/tests/package)
+endif()
