@@ -1,7 +1,6 @@
 // Parsing the hack's command line, with the settings' names and ranges from the settings table.
 #include "app/hack_options.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "app/option_value.h"
@@ -9,30 +8,9 @@
 
 namespace {
 
-// A whole decimal number within [min, max], or a hexadecimal one after "0x" when `hex` allows;
-// nothing else (no sign but '-', no blanks), so that a typo is never read as another number.
-bool ParseNumber(const std::string& text, std::int64_t min, std::int64_t max, bool hex,
-                 std::int64_t* value) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  int base = 10;
-  if (hex && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    begin += 2;
-    base = 16;
-  }
-  std::int64_t parsed = 0;
-  const auto result = std::from_chars(begin, end, parsed, base);
-  if (begin == end || result.ec != std::errc() || result.ptr != end || parsed < min ||
-      parsed > max) {
-    return false;
-  }
-  *value = parsed;
-  return true;
-}
-
 bool NumberOption(const std::string& name, const std::string& value, std::int64_t min,
                   std::int64_t max, std::int64_t* parsed, std::string* error, bool hex = false) {
-  if (ParseNumber(value, min, max, hex, parsed)) {
+  if (ParseOptionNumber(value, min, max, hex, parsed)) {
     return true;
   }
   *error = "--" + name + " takes a whole number from " + std::to_string(min) + " to " +
