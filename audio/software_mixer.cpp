@@ -27,6 +27,38 @@ void GainsFor(std::int32_t volume, std::int32_t pan, float* left, float* right) 
   *right = gain * (pan < 0 ? GainOf(pan) : 1.0f);
 }
 
+std::int32_t CheckBufferDesc(const SoundBufferDesc& desc) {
+  if ((desc.flags & kDsbcapsPrimaryBuffer) != 0) {
+    return kDsOk;
+  }
+  const WaveFormat* format = desc.format;
+  if (format == nullptr || desc.bufferBytes == 0) {
+    return kDsErrInvalidParam;
+  }
+  if (format->formatTag != kWaveFormatPcm || format->channels != 2 ||
+      format->samplesPerSec != kMixRate || format->bitsPerSample != 16 ||
+      format->blockAlign != 4) {
+    return kDsErrBadFormat;
+  }
+  return kDsOk;
+}
+
+std::int32_t LockFrames(std::vector<std::int16_t>& frames, std::uint32_t offset,
+                        std::uint32_t length, void** region, std::uint32_t* regionBytes,
+                        std::uint32_t flags) {
+  const auto bytes = static_cast<std::uint32_t>(frames.size() * 2);
+  if ((flags & kDsblockEntireBuffer) != 0) {
+    offset = 0;
+    length = bytes;
+  }
+  if (offset > bytes || length > bytes - offset) {
+    return kDsErrInvalidParam;
+  }
+  *region = reinterpret_cast<unsigned char*>(frames.data()) + offset;
+  *regionBytes = length;
+  return kDsOk;
+}
+
 namespace {
 
 // Adds frames [from, to) of the block from what the voice plays, moving it on.
@@ -105,12 +137,7 @@ struct SoftwareMixer::State {
 
   // The stream frame a play due at `at` starts on.
   std::uint64_t StartFrame(const PlayTime& at) const {
-    if (!at.timed || !clock.Anchored()) {
-      return rendered;
-    }
-    const std::int64_t due = clock.FrameOf(at.ms) + latency;
-    const auto next = static_cast<std::int64_t>(rendered);
-    return due > next && due - next <= longestWait ? static_cast<std::uint64_t>(due) : rendered;
+    return clock.StartFrame(at, latency, rendered, longestWait);
   }
 };
 
@@ -147,24 +174,12 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
   std::int32_t pan = 0;
 
   bool Live() const { return references > 0 && device->references > 0; }
-  std::uint32_t Bytes() const { return static_cast<std::uint32_t>(frames.size() * 2); }
 
   std::int32_t SetFormat(const WaveFormat&) override { return kDsOk; }
   std::int32_t Lock(std::uint32_t offset, std::uint32_t length, void** region,
                     std::uint32_t* regionBytes, std::uint32_t flags) override {
-    if (primary) {
-      return kDsErrInvalidParam;
-    }
-    if ((flags & kDsblockEntireBuffer) != 0) {
-      offset = 0;
-      length = Bytes();
-    }
-    if (offset > Bytes() || length > Bytes() - offset) {
-      return kDsErrInvalidParam;
-    }
-    *region = reinterpret_cast<unsigned char*>(frames.data()) + offset;
-    *regionBytes = length;
-    return kDsOk;
+    return primary ? kDsErrInvalidParam
+                   : LockFrames(frames, offset, length, region, regionBytes, flags);
   }
   std::int32_t Unlock(void*, std::uint32_t) override { return kDsOk; }
   std::int32_t Restore() override { return kDsOk; }
@@ -213,18 +228,11 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
 std::int32_t SoftwareMixer::State::Device::CreateSoundBuffer(const SoundBufferDesc& desc,
                                                              SoundBuffer** buffer) {
   *buffer = nullptr;
-  const bool primary = (desc.flags & kDsbcapsPrimaryBuffer) != 0;
-  if (!primary) {
-    const WaveFormat* format = desc.format;
-    if (format == nullptr || desc.bufferBytes == 0) {
-      return kDsErrInvalidParam;
-    }
-    if (format->formatTag != kWaveFormatPcm || format->channels != 2 ||
-        format->samplesPerSec != kMixRate || format->bitsPerSample != 16 ||
-        format->blockAlign != 4) {
-      return kDsErrBadFormat;
-    }
+  const std::int32_t checked = CheckBufferDesc(desc);
+  if (checked != kDsOk) {
+    return checked;
   }
+  const bool primary = (desc.flags & kDsbcapsPrimaryBuffer) != 0;
   auto created = std::make_unique<Buffer>();
   created->device = this;
   created->primary = primary;

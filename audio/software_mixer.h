@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "audio/stream_clock.h"
 #include "platform/sound_device.h"
@@ -45,6 +46,14 @@ void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* ou
 // DirectSound's level laws: a volume of v hundredths of a dB is a gain of 10^(v/2000), -10000 and
 // below silent; a positive pan takes pan/100 dB off the left side, a negative one off the right.
 void GainsFor(std::int32_t volume, std::int32_t pan, float* left, float* right);
+
+// The buffers a mixer of ours plays: DirectSound's answer to a buffer description (kDsOk for the
+// primary buffer, and for a secondary one of 44100 Hz stereo 16-bit frames), and a lock of
+// `length` bytes at `offset` of a buffer's frames (the whole of them with kDsblockEntireBuffer).
+std::int32_t CheckBufferDesc(const SoundBufferDesc& desc);
+std::int32_t LockFrames(std::vector<std::int16_t>& frames, std::uint32_t offset,
+                        std::uint32_t length, void** region, std::uint32_t* regionBytes,
+                        std::uint32_t flags);
 
 class SoftwareMixer final : public SoundSystem {
  public:

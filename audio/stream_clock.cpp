@@ -54,3 +54,13 @@ std::int64_t StreamClock::FrameOf(double ms) const {
   const double frames = TimerDifference(anchorMs_, ms) * rate_ / 1000.0;
   return static_cast<std::int64_t>(anchorFrame_) + static_cast<std::int64_t>(std::floor(frames));
 }
+
+std::uint64_t StreamClock::StartFrame(const PlayTime& at, std::uint32_t latency,
+                                      std::uint64_t next, std::uint32_t longestWait) const {
+  if (!at.timed || !anchored_) {
+    return next;
+  }
+  const std::int64_t due = FrameOf(at.ms) + latency;
+  const auto now = static_cast<std::int64_t>(next);
+  return due > now && due - now <= longestWait ? static_cast<std::uint64_t>(due) : next;
+}
