@@ -4,11 +4,19 @@
 mergeInto(LibraryManager.library, {
   $ostinelSound: {buffers: [], merger: null},
 
-  ostinel_audio_now: function (secondsPtr, ratePtr) {
+  // What is heard when comes from getOutputTimestamp where the browser has it, once it has begun to
+  // answer; elsewhere the time being mixed stands for it.
+  ostinel_audio_now: function (mixedPtr, ratePtr, heardPtr, heardAtPtr) {
     const context = Module.audioContext;
     if (!context || context.state !== 'running') return 0;
-    HEAPF64[secondsPtr >> 3] = context.currentTime;
+    const stamp = context.getOutputTimestamp
+                      ? context.getOutputTimestamp()
+                      : {contextTime: context.currentTime, performanceTime: performance.now()};
+    if (!(stamp.performanceTime > 0)) return 0;
+    HEAPF64[mixedPtr >> 3] = context.currentTime;
     HEAPF64[ratePtr >> 3] = context.sampleRate;
+    HEAPF64[heardPtr >> 3] = stamp.contextTime;
+    HEAPF64[heardAtPtr >> 3] = stamp.performanceTime;
     return 1;
   },
 

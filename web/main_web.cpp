@@ -77,7 +77,7 @@ void Handle(const SaverEvent& event) {
 }
 
 EM_BOOL Frame(double, void*) {
-  page.sound.FollowClock(PlatformClock().PreciseMilliseconds());
+  page.sound.FollowClock();
   if (!page.contextLost) {
     RenderFrame();
   }

@@ -9,16 +9,17 @@ const panel = document.getElementById('panel');
 const hint = document.getElementById('hint');
 const message = document.getElementById('message');
 let running = false;
+let failed = false;
 let showUi = false;
 
 // What the program is given, and what the page does once its start-up has drawn the first frame.
 var Module = {
   canvas,
   arguments: [location.search],
-  noWebGl: () => say('This browser cannot draw with WebGL, which Ostinel needs.'),
-  onAbort: () => say('Ostinel stopped with an error.'),
+  noWebGl: () => fail('This browser cannot draw with WebGL, which Ostinel needs.'),
+  onAbort: () => fail('Ostinel stopped with an error.'),
   postRun: () => {
-    if (message.textContent) return;
+    if (failed) return;
     performance.mark('ostinel-first-frame');
     running = true;
     const model = JSON.parse(Module.UTF8ToString(Module._ostinel_panel()));
@@ -33,6 +34,10 @@ var Module = {
 function say(text) {
   message.textContent = text;
   message.hidden = !text;
+}
+function fail(text) {
+  failed = true;
+  say(text);
 }
 
 function deviceSize(width, height) {
@@ -65,7 +70,7 @@ function updateHint() {
 function startSound() {
   if (!Module.audioContext) {
     try {
-      Module.audioContext = new AudioContext({latencyHint: 'interactive'});
+      Module.audioContext = new AudioContext({latencyHint: 'playback'});
     } catch (e) {
       return;  // no Web Audio: the table alone
     }

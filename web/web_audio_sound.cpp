@@ -1,6 +1,7 @@
 // Buffers in the program's memory, plays handed to the page's Web Audio glue.
 #include "web/web_audio_sound.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -10,8 +11,9 @@
 #include "audio/stream_clock.h"
 
 extern "C" {
-// The audio clock: true, with its time in seconds and its rate, while the page's sound runs.
-int ostinel_audio_now(double* seconds, double* rate);
+// The audio clock while the page's sound runs (else false): the time being mixed and its rate, and
+// a time heard at a timer instant, all in seconds but the instant.
+int ostinel_audio_now(double* mixed, double* rate, double* heard, double* heardAtMs);
 // Plays buffer `id` (`frames`: `frameCount` stereo 16-bit frames at 44100 Hz, `changed` since its
 // last play) from `offsetSeconds`, at audio time `when` (0: at once), with a gain on each side.
 void ostinel_audio_play(int id, const std::int16_t* frames, int frameCount, int changed,
@@ -23,26 +25,38 @@ void ostinel_audio_stop(int id);
 
 namespace {
 
-
+// The audio clock's frames laid onto the timer by what is heard when: a frame being mixed is heard
+// the output's latency later.
 struct Clocks {
-  std::optional<StreamClock> stream;  // the audio clock, once sound runs: its rate is known then
+  std::optional<StreamClock> stream;  // once sound runs: its rate is known then
   double rate = 0;
+  // From a step's start to the sound: kPlayLatencyMs, and the output's latency as it was when the
+  // sound started.
+  std::uint32_t latencyFrames = 0;
 };
 
 Clocks clocks;
 
-// The next frame the audio clock mixes, or nothing while sound does not run.
-std::optional<std::uint64_t> MixedFrame() {
-  double seconds = 0;
-  double rate = 0;
-  if (ostinel_audio_now(&seconds, &rate) == 0 || rate <= 0) {
+struct AudioNow {
+  std::uint64_t mixedFrame;  // the next frame mixed
+  std::uint64_t heardFrame;  // a frame heard at heardAtMs
+  double heardAtMs;
+};
+
+// The audio clock now, or nothing while sound does not run.
+std::optional<AudioNow> Now() {
+  double mixed = 0, rate = 0, heard = 0, heardAtMs = 0;
+  if (ostinel_audio_now(&mixed, &rate, &heard, &heardAtMs) == 0 || rate <= 0) {
     return std::nullopt;
   }
   if (!clocks.stream || rate != clocks.rate) {
     clocks.stream.emplace(static_cast<std::uint32_t>(rate));
     clocks.rate = rate;
+    clocks.latencyFrames = static_cast<std::uint32_t>(
+        std::lround((kPlayLatencyMs / 1000.0 + std::max(0.0, mixed - heard)) * rate));
   }
-  return static_cast<std::uint64_t>(std::llround(seconds * rate));
+  return AudioNow{static_cast<std::uint64_t>(std::llround(mixed * rate)),
+                  static_cast<std::uint64_t>(std::llround(heard * rate)), heardAtMs};
 }
 
 class Buffer final : public SoundBuffer {
@@ -74,17 +88,18 @@ class Buffer final : public SoundBuffer {
   // Before the page's sound runs, a play is not heard.
   std::int32_t Play(std::uint32_t, std::uint32_t, std::uint32_t flags,
                     const PlayTime& at) override {
-    const std::optional<std::uint64_t> next = MixedFrame();
-    if (primary_ || released_ || !next) {
+    const std::optional<AudioNow> now = Now();
+    if (primary_ || released_ || !now) {
       return kDsOk;
     }
-    const auto latency = static_cast<std::uint32_t>(kPlayLatencyMs * clocks.rate / 1000.0);
-    const std::uint64_t start = clocks.stream->StartFrame(at, latency, *next, latency);
+    const std::uint64_t next = now->mixedFrame;
+    const std::uint64_t start =
+        clocks.stream->StartFrame(at, clocks.latencyFrames, next, clocks.latencyFrames);
     float left = 1.0f;
     float right = 1.0f;
     GainsFor(volume_, pan_, &left, &right);
     ostinel_audio_play(id_, frames_.data(), static_cast<int>(FrameCount()), changed_ ? 1 : 0,
-                       start == *next ? 0.0 : static_cast<double>(start) / clocks.rate,
+                       start == next ? 0.0 : static_cast<double>(start) / clocks.rate,
                        static_cast<double>(position_) / kMixRate, left, right,
                        (flags & kDsbplayLooping) != 0 ? 1 : 0);
     changed_ = false;
@@ -140,8 +155,8 @@ std::int32_t WebAudioSound::CreateDevice(SoundDevice** device) {
   return kDsOk;
 }
 
-void WebAudioSound::FollowClock(double nowMs) {
-  if (const std::optional<std::uint64_t> next = MixedFrame()) {
-    clocks.stream->Follow(*next, nowMs);
+void WebAudioSound::FollowClock() {
+  if (const std::optional<AudioNow> now = Now()) {
+    clocks.stream->Anchor(now->heardFrame, now->heardAtMs);
   }
 }

@@ -7,14 +7,15 @@
 
 #include "platform/sound_device.h"
 
-// From a step's start to the moment its plays are mixed: long enough for the frame that notices the
-// step to come (a frame every 16.7 ms, some late) and hand its plays over.
-inline constexpr double kPlayLatencyMs = 50.0;
+// How much later than its step's start a play is heard, beyond the output's own latency: long
+// enough for the frame that notices the step to come (a frame every 16.7 ms, some late, slow ones
+// every 35 ms) and for the mixing, which runs ahead of the output by whole blocks of 10 to 20 ms.
+inline constexpr double kPlayLatencyMs = 70.0;
 
 class WebAudioSound final : public SoundSystem {
  public:
   std::int32_t CreateDevice(SoundDevice** device) override;
 
-  // Once a frame, at timer instant `nowMs`: ties the timer to the audio clock while sound runs.
-  void FollowClock(double nowMs);
+  // Once a frame: ties the timer to the audio clock while sound runs.
+  void FollowClock();
 };
