@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The page in Debian's Chromium, in a kiosk window on a virtual X server, WebGL through SwiftShader,
+# its sound in a private PulseAudio null sink, served from 127.0.0.1 out of a sub-folder: the
+# start-up table against ostinel-render's at the same seed and size, Enter, Space, the drums on the
+# step grid, a lost WebGL context, no error in the console; then the figures, reported.
+#   web_test.sh PAGE_DIR OSTINEL_RENDER WORK_DIR
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../e2e/lib.sh"
+page=$(readlink -f "$1") render=$(readlink -f "$2") work=$(mkdir -p "$3" && readlink -f "$3")
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null' EXIT
+rm -rf "$work/site" "$work/profile" "$work/pulse" "$work/native" "$work"/*.png "$work"/*.wav \
+  "$work/report.json"
+mkdir -p "$work/site" "$work/npm" "$work/pulse/runtime" "$work/pulse/home"
+
+# puppeteer-core as its lock file pins it; it downloads no browser.
+if ! cmp -s "$here/package-lock.json" "$work/npm/package-lock.json" ||
+  [ ! -d "$work/npm/node_modules" ]; then
+  cp "$here/package.json" "$here/package-lock.json" "$work/npm/"
+  (cd "$work/npm" && timeout 300 npm ci --no-audit --no-fund --loglevel=error >/dev/null) ||
+    { echo "npm ci failed"; exit 1; }
+fi
+
+ln -s "$page" "$work/site/ostinel"
+cp "$here/clear.html" "$work/site/"
+setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 \
+  3>"$work/display" &
+pids+=($!)
+export PULSE_SERVER=unix:$work/pulse/native
+HOME=$work/pulse/home XDG_RUNTIME_DIR=$work/pulse/runtime setsid pulseaudio --daemonize=no -n \
+  --exit-idle-time=-1 --use-pid-file=no \
+  --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
+  --load="module-null-sink sink_name=cap rate=44100" </dev/null >/dev/null 2>&1 &
+pids+=($!)
+setsid python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$work/site" \
+  </dev/null >"$work/http.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$work/display")
+for _ in $(seq 100); do pactl set-default-sink cap 2>/dev/null && break; sleep 0.1; done
+for _ in $(seq 100); do grep -q ' port ' "$work/http.log" && break; sleep 0.1; done
+port=$(grep -om1 'port [0-9]*' "$work/http.log" | cut -d' ' -f2)
+
+timeout -k 5 240 node "$here/drive_page.mjs" "http://127.0.0.1:$port/ostinel/" "$work" \
+  2>"$work/node.err"
+check "Chromium ran the page to the end" test -s "$work/report.json" -a ! -s "$work/node.err"
+[ -s "$work/node.err" ] && head -n5 "$work/node.err"
+field() { node -e "const r = require('$work/report.json'); console.log(r.$1)"; }
+
+# The start-up table: ostinel-render at the page's own seed and size. Pixels where the two differ
+# lie along box edges; nothing two pixels wide survives opening the difference by a 3x3 square.
+seed=$(field piece | grep -o 'seed=[0-9]*' | cut -d= -f2)
+size=$(field width)x$(field height)
+LSAN_OPTIONS=suppressions=$here/../gl/lsan.supp "$render" --seed "$seed" --size "$size" \
+  --seconds 0.1 --fps 10 --out "$work/native" >/dev/null
+differing=$(compare -metric AE "$work/native/frame_00000.png" "$work/first.png" \
+  -compose src -highlight-color white -lowlight-color black "$work/difference.png" 2>&1)
+beyond_edges=$(convert "$work/difference.png" -morphology Open Square:1 -format '%[fx:int(mean*w*h)]' info:)
+echo "start-up table, seed $seed at $size: $differing pixels differ from the native render"
+expect_equal "the start-up table matches the native render box for box" "$beyond_edges" 0
+
+# Enter: the background between night (black) and day (the day fog colour, 236 of 255).
+background() { convert "$work/$1" -format '%[fx:int(255*p{2,2}.r+0.5)]' info:; }
+before=$(background before-enter.png) after=$(background after-enter.png)
+echo "background: $before before Enter, $after after"
+check "Enter flips day and night" holds "($before == 0 && $after == 236) || ($before >= 236 && $after == 0)"
+
+# Space: boxes in strong colours (red, and green or blue under 30 %) are cells that play; off cells
+# are pale, the background grey or black.
+strong() { convert "$work/$1" -fx 'r > 0.5 && min(g, b) < 0.3' -format '%[fx:int(mean*w*h)]' info:; }
+before=$(strong after-enter.png) after=$(strong after-space.png)
+echo "pixels of cells that play: $before before Space, $after after"
+check "Space transforms the pattern" holds "$after > $before + 10000"
+
+# The drums: how far each onset lies from the 83.25 ms grid of "180", at the phase that suits most
+# of them; and how far the time from one onset to the next lies from a whole number of steps,
+# which a stall of the machine's sound or of the capture upsets only once. The sink keeps real time
+# once sound has flowed a while: the first 2 s of the capture are left out.
+onsets "$work/drums.wav" | awk '$1 >= 2000' >"$work/onsets"
+off_grid() { awk -v step=83.25 "function off(d) { d -= step * int(d / step + 0.5); return d < 0 ? -d : d } $1" \
+  "$work/onsets" | sort -n >"$work/$2"; }
+off_grid '{ t[n++] = $1 }
+  END {
+    for (p = 0; p < step; p += 0.25) {
+      c = 0; for (i = 0; i < n; i++) c += off(t[i] - p) <= 3
+      if (c > best) { best = c; phase = p }
+    }
+    for (i = 0; i < n; i++) print off(t[i] - phase)
+  }' from_grid
+off_grid 'NR > 1 { print off($1 - last) } { last = $1 }' between
+figures() { awk '{ d[NR] = $1 } END { printf "median %s ms, worst %s ms", d[int((NR + 1) / 2)], d[NR] }' "$work/$1"; }
+near=$(awk '$1 <= 5 { n++ } END { print NR ? int(100 * n / NR) : 0 }' "$work/between")
+echo "drums: $(wc -l <"$work/onsets") onsets; from the grid $(figures from_grid); from one to the next, off whole steps $(figures between), $near % within 5 ms"
+check "the drums reach the sink" holds "$(wc -l <"$work/onsets") >= 30"
+check "the drums keep to the step grid" holds "$near >= 70"
+
+check "a lost WebGL context is said on the page" test -n "$(field lostMessage)"
+check "the table comes back with the context" \
+  holds "$(strong restored.png) > 10000 && \"$(field messageGoneAfterRestore)\" == \"true\""
+errors=$(field 'errors.join("\n")')
+[ -n "$errors" ] && echo "$errors"
+expect_equal "nothing in the console as an error" "$errors" ""
+
+printf 'page: %s bytes; first frame %.0f ms after loading; a frame at 1280x720 %.1f ms, a bare WebGL clear %.1f ms\n' \
+  "$(du -cbL "$page"/* | tail -n1 | cut -f1)" "$(field firstFrameMs)" "$(field pageFrameMs)" "$(field clearFrameMs)"
+finish
