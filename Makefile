@@ -1,9 +1,9 @@
 # Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all;
 # `make dist` leaves the Windows zip and setup program in dist/; `make deb` builds the Linux
-# programs for users and packages them as a .deb.
-.PHONY: all deps native windows release deb run test dist clean
+# programs for users and packages them as a .deb; `make web` builds the page into build/web/.
+.PHONY: all deps native windows release web deb run test dist clean
 
-all: native windows
+all: native windows web
 
 deps:
 	@bash tools/install-deps.sh
@@ -20,6 +20,10 @@ release: deps
 	cmake --preset release
 	cmake --build --preset release
 
+web: deps
+	cmake --preset web
+	cmake --build --preset web
+
 deb: release
 	cd build/release && cpack -G DEB
 	cp build/release/ostinel_*_amd64.deb .
@@ -27,9 +31,10 @@ deb: release
 run: windows
 	bash tools/run-saver.sh build/windows
 
-test: native windows
+test: native windows web
 	ctest --preset native
 	ctest --preset windows
+	ctest --preset web
 
 dist: windows
 	rm -rf dist

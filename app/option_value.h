@@ -24,8 +24,8 @@ inline bool TakeOptionValue(const std::string& arg, int argc, const char* const*
 
 // A whole decimal number within [min, max], or a hexadecimal one after "0x" when `hex` allows;
 // nothing else (no sign but '-', no blanks), so that a typo is never read as another number.
-inline bool ParseOptionNumber(const std::string& text, std::int64_t min, std::int64_t max,
-                              bool hex, std::int64_t* value) {
+inline bool ParseOptionNumber(const std::string& text, std::int64_t min, std::int64_t max, bool hex,
+                              std::int64_t* value) {
   const char* begin = text.data();
   const char* end = begin + text.size();
   int base = 10;

@@ -36,8 +36,7 @@ std::int32_t CheckBufferDesc(const SoundBufferDesc& desc) {
     return kDsErrInvalidParam;
   }
   if (format->formatTag != kWaveFormatPcm || format->channels != 2 ||
-      format->samplesPerSec != kMixRate || format->bitsPerSample != 16 ||
-      format->blockAlign != 4) {
+      format->samplesPerSec != kMixRate || format->bitsPerSample != 16 || format->blockAlign != 4) {
     return kDsErrBadFormat;
   }
   return kDsOk;

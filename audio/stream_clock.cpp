@@ -55,8 +55,8 @@ std::int64_t StreamClock::FrameOf(double ms) const {
   return static_cast<std::int64_t>(anchorFrame_) + static_cast<std::int64_t>(std::floor(frames));
 }
 
-std::uint64_t StreamClock::StartFrame(const PlayTime& at, std::uint32_t latency,
-                                      std::uint64_t next, std::uint32_t longestWait) const {
+std::uint64_t StreamClock::StartFrame(const PlayTime& at, std::uint32_t latency, std::uint64_t next,
+                                      std::uint32_t longestWait) const {
   if (!at.timed || !anchored_) {
     return next;
   }

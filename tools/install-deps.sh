@@ -13,6 +13,7 @@ packages=(
   nsis unzip
   pkg-config libx11-dev libgl-dev libpulse-dev dpkg-dev xscreensaver xscreensaver-gl
   help2man man-db lintian
+  emscripten chromium python3
 )
 
 missing=()
@@ -20,6 +21,9 @@ for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$package")
 done
+# The page's test drives Chromium with an npm package. Some Node.js builds bring npm themselves and
+# conflict with Debian's: the package is asked for only when there is no npm at all.
+command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -168,8 +168,8 @@ EMSCRIPTEN_KEEPALIVE const char* ostinel_panel() {
                      ",\"piece\":" + Quoted(PieceQuery(page.seed, page.context).c_str()) +
                      ",\"settings\":[";
   for (const SettingInfo& setting : kSettings) {
-    json += std::string(&setting == kSettings ? "" : ",") + "{\"option\":" +
-            Quoted(setting.option) + ",\"group\":" + Quoted(setting.group) +
+    json += std::string(&setting == kSettings ? "" : ",") +
+            "{\"option\":" + Quoted(setting.option) + ",\"group\":" + Quoted(setting.group) +
             ",\"check\":" + (&setting == &kUseMouseSetting ? "true" : "false") +
             ",\"min\":" + std::to_string(setting.min) +
             ",\"value\":" + std::to_string(SettingValue(page.panel, setting)) + ",\"labels\":[";

@@ -81,8 +81,8 @@ void ApplyPageOptions(const PageOptions& options, SaverContext* context) {
 std::string PieceQuery(std::uint32_t seed, const SaverContext& context) {
   std::string query = "?seed=" + std::to_string(seed);
   for (const SettingInfo& setting : kSettings) {
-    query += "&" + std::string(setting.option) + "=" +
-             std::to_string(SettingValue(context, setting));
+    query +=
+        "&" + std::string(setting.option) + "=" + std::to_string(SettingValue(context, setting));
   }
   return query;
 }

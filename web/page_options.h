@@ -14,13 +14,14 @@ struct PageOptions {
   bool seedGiven = false;
   std::uint32_t seed = 0;
   bool ui = true;  // ui=0: the table alone, no hint and no controls
-  // The settings the address sets, by their entry in kSettings; the others keep their stored values.
+  // The settings the address sets, by their entry in kSettings; the others keep their stored
+  // values.
   bool given[kSettingCount] = {};
   std::int32_t values[kSettingCount] = {};
 };
 
-// Reads a query such as "?seed=7&tempo=3&ui=0" (the '?' may be left out). Each setting takes a whole
-// number within its range, the seed one from 0 to 4294967295, ui 0 or 1. A parameter that is
+// Reads a query such as "?seed=7&tempo=3&ui=0" (the '?' may be left out). Each setting takes a
+// whole number within its range, the seed one from 0 to 4294967295, ui 0 or 1. A parameter that is
 // unknown, malformed or out of range is ignored, with one line in `warnings`; a later one of the
 // same name wins.
 PageOptions ParsePageQuery(const std::string& query, std::vector<std::string>* warnings);

@@ -24,7 +24,9 @@ namespace {
 
 class PageClock final : public Clock {
  public:
-  std::uint32_t Milliseconds() override { return static_cast<std::uint32_t>(PreciseMilliseconds()); }
+  std::uint32_t Milliseconds() override {
+    return static_cast<std::uint32_t>(PreciseMilliseconds());
+  }
   double PreciseMilliseconds() override { return std::fmod(emscripten_get_now(), kTimerSpanMs); }
   std::uint32_t TickCount() override { return Milliseconds(); }
   // A page cannot sleep; only the sound device's retries would wait, and the page's device never

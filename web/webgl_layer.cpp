@@ -68,7 +68,7 @@ struct Vertex {
   float fogDistance;  // from the eye, in eye space
 };
 
-constexpr int kStackDepth = 32;     // GL's least model-view depth; the projection's is 2
+constexpr int kStackDepth = 32;       // GL's least model-view depth; the projection's is 2
 constexpr int kQuadsPerDraw = 16384;  // 65536 vertices: what 16-bit indices reach
 constexpr GLuint kClipAttribute = 0;
 constexpr GLuint kColourAttribute = 1;
@@ -146,8 +146,7 @@ void Draw(std::size_t quads) {
   emscripten_glUniform3f(layer.fogRangeLocation, layer.fogStart, layer.fogEnd, 0.0f);
   emscripten_glUniform3f(layer.fogColourLocation, layer.fogColour[0], layer.fogColour[1],
                          layer.fogColour[2]);
-  emscripten_glBufferData(GL_ARRAY_BUFFER,
-                          static_cast<GLsizeiptr>(quads * 4 * sizeof(Vertex)),
+  emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quads * 4 * sizeof(Vertex)),
                           layer.vertices.data(), GL_STREAM_DRAW);
   emscripten_glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(quads * 6), GL_UNSIGNED_SHORT,
                             nullptr);
@@ -249,10 +248,9 @@ bool StartWebGlLayer() {
   std::vector<std::uint16_t> indices(kQuadsPerDraw * 6);
   for (int q = 0; q < kQuadsPerDraw; ++q) {
     const auto first = static_cast<std::uint16_t>(q * 4);
-    const std::uint16_t quad[6] = {first, static_cast<std::uint16_t>(first + 1),
-                                   static_cast<std::uint16_t>(first + 2), first,
-                                   static_cast<std::uint16_t>(first + 2),
-                                   static_cast<std::uint16_t>(first + 3)};
+    const std::uint16_t quad[6] = {
+        first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2),
+        first, static_cast<std::uint16_t>(first + 2), static_cast<std::uint16_t>(first + 3)};
     std::memcpy(&indices[static_cast<std::size_t>(q) * 6], quad, sizeof quad);
   }
   GLuint buffers[2] = {0, 0};
@@ -292,7 +290,9 @@ bool StartWebGlLayer() {
   return true;
 }
 
-void StopWebGlLayer() { layer.program = 0; }
+void StopWebGlLayer() {
+  layer.program = 0;
+}
 
 extern "C" {
 
@@ -463,8 +463,12 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   emscripten_glViewport(x, y, width, height);
 }
 
-void glEnable(GLenum cap) { SetCapability(cap, true); }
-void glDisable(GLenum cap) { SetCapability(cap, false); }
+void glEnable(GLenum cap) {
+  SetCapability(cap, true);
+}
+void glDisable(GLenum cap) {
+  SetCapability(cap, false);
+}
 
 void glBlendFunc(GLenum sfactor, GLenum dfactor) {
   const bool source = Changes(layer.blendSource, sfactor);
@@ -514,7 +518,11 @@ void glFogfv(GLenum pname, const GLfloat* params) {
   }
 }
 
-void glFlush() { Flush(); }
-void glFinish() { Flush(); }
+void glFlush() {
+  Flush();
+}
+void glFinish() {
+  Flush();
+}
 
 }  // extern "C"

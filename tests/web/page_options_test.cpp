@@ -16,7 +16,8 @@ struct Case {
   std::size_t warnings;
 };
 
-// The context's settings before the address: tempo 1, transient 1, density 1, rotation 1, use-mouse 1.
+// The context's settings before the address: tempo 1, transient 1, density 1, rotation 1,
+// use-mouse 1.
 std::string SettingsAfter(const PageOptions& options) {
   SaverContext context;
   for (int i = 0; i < 4; ++i) {
