@@ -155,11 +155,10 @@ std::int32_t WebAudioSound::CreateDevice(SoundDevice** device) {
   return kDsOk;
 }
 
-// Each frame anchors the clock afresh. The browser pairs the two clocks itself, to a fraction of a
-// millisecond, so there is no wake-up jitter to filter out; and when its audio stalls on a busy
-// machine, the sound that follows is placed on the step grid again at once.
+// The browser's pairing of its audio clock with the timer is coarse in places (Firefox's moves in
+// steps of 20 ms): the stream clock follows it gently, as it does a thread's wake-ups.
 void WebAudioSound::FollowClock() {
   if (const std::optional<AudioNow> now = Now()) {
-    clocks.stream->Anchor(now->heardFrame, now->heardAtMs);
+    clocks.stream->Follow(now->heardFrame, now->heardAtMs);
   }
 }
