@@ -192,7 +192,11 @@ GLuint CompileShader(GLenum type, const char* source) {
   return shader;
 }
 
-// Fog as GL 1.1 computes it in linear mode, from the distance to the eye along its axis.
+// Fog as GL 1.1 computes it in linear mode, from the distance to the eye along its axis. A colour
+// that is the same at every vertex of a quad comes out of the interpolation a few units in the last
+// place off, on either side: rounded to the 8 bits of the colour buffer, a colour on a half level
+// (track 0's off tint, 0.9 × 255 = 229.5) would come out one level apart from pixel to pixel. It is
+// rounded here, ties upwards as Mesa rounds them, with room for that noise.
 constexpr char kVertexShader[] = R"(
 attribute vec4 clip;
 attribute vec4 colour;
@@ -219,7 +223,8 @@ varying vec4 vColour;
 varying float vFogDistance;
 void main() {
   float f = clamp((fogRange.y - vFogDistance) / (fogRange.y - fogRange.x), 0.0, 1.0);
-  gl_FragColor = vec4(mix(vColour.rgb, mix(fogColour, vColour.rgb, f), fogOn), vColour.a);
+  vec4 colour = vec4(mix(vColour.rgb, mix(fogColour, vColour.rgb, f), fogOn), vColour.a);
+  gl_FragColor = floor(colour * 255.0 + 0.5 + 1.0 / 1024.0) / 255.0;
 }
 )";
 

@@ -59,8 +59,9 @@ async function frameTime(page) {
 
 let browser = await launch([]);
 try {
-  // The start-up picture, the page's own seed: animation frames held, the drawing kept to read.
-  const still = await open(browser, 'index.html', () => {
+  // The start-up picture, the page's own seed, tilted and turned: animation frames held, the
+  // drawing kept to read.
+  const still = await open(browser, 'index.html?rotation=2', () => {
     const getContext = HTMLCanvasElement.prototype.getContext;
     HTMLCanvasElement.prototype.getContext = function (type, attributes) {
       return getContext.call(this, type, {...attributes, preserveDrawingBuffer: true});

@@ -50,14 +50,14 @@ field() { node -e "const r = require('$work/report.json'); console.log(r.$1)"; }
 
 # The start-up table: ostinel-render at the page's own seed and size. Pixels where the two differ
 # lie along box edges; nothing two pixels wide survives opening the difference by a 3x3 square.
-seed=$(field piece | grep -o 'seed=[0-9]*' | cut -d= -f2)
-size=$(field width)x$(field height)
+piece() { field piece | grep -o "$1=[0-9]*" | cut -d= -f2; }
+seed=$(piece seed) size=$(field width)x$(field height)
 LSAN_OPTIONS=suppressions=$here/../gl/lsan.supp "$render" --seed "$seed" --size "$size" \
-  --seconds 0.1 --fps 10 --out "$work/native" >/dev/null
+  --rotation "$(piece rotation)" --seconds 0.1 --fps 10 --out "$work/native" >/dev/null
 differing=$(compare -metric AE "$work/native/frame_00000.png" "$work/first.png" \
   -compose src -highlight-color white -lowlight-color black "$work/difference.png" 2>&1)
 beyond_edges=$(convert "$work/difference.png" -morphology Open Square:1 -format '%[fx:int(mean*w*h)]' info:)
-echo "start-up table, seed $seed at $size: $differing pixels differ from the native render"
+echo "start-up table, seed $seed at $size, rotation $(piece rotation): $differing pixels differ from the native render"
 expect_equal "the start-up table matches the native render box for box" "$beyond_edges" 0
 
 # Enter: the background between night (black) and day (the day fog colour, 236 of 255).
