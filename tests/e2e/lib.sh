@@ -17,6 +17,23 @@ expect_equal() {  # DESCRIPTION ACTUAL EXPECTED
 holds() { awk "BEGIN { exit !($*) }"; }  # holds EXPRESSION: an awk comparison
 finish() { echo "$passed passed, $failed failed" && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]; }
 
+# start_display_and_sink DIR WxH: a virtual X server of that size and a private PulseAudio daemon
+# whose default sink is the null sink "cap", their files in DIR; DISPLAY and PULSE_SERVER set, and
+# both added to the caller's `pids`, for it to end.
+start_display_and_sink() {
+  mkdir -p "$1/pulse/home" "$1/pulse/runtime"
+  setsid Xvfb -displayfd 3 -screen 0 "$2x24" -nolisten tcp </dev/null >/dev/null 2>&1 3>"$1/display" &
+  pids+=($!)
+  export PULSE_SERVER=unix:$1/pulse/native
+  HOME=$1/pulse/home XDG_RUNTIME_DIR=$1/pulse/runtime setsid pulseaudio --daemonize=no -n \
+    --exit-idle-time=-1 --use-pid-file=no \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$1/pulse/native" \
+    --load="module-null-sink sink_name=cap rate=44100" </dev/null >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n1 "$1/display")
+  for _ in $(seq 100); do pactl set-default-sink cap 2>/dev/null && break; sleep 0.1; done
+}
 # start_capture FILE: records the sink (44100 Hz 16-bit stereo WAV) until stop_capture. An idle null
 # sink renders in blocks of up to 2 s: once samples flow, it keeps real time for Wine too.
 start_capture() {

@@ -12,7 +12,7 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null' EXIT
 rm -rf "$work/site" "$work/profile" "$work/pulse" "$work/native" "$work"/*.png "$work"/*.wav \
   "$work/report.json"
-mkdir -p "$work/site" "$work/npm" "$work/pulse/runtime" "$work/pulse/home"
+mkdir -p "$work/site" "$work/npm"
 
 # puppeteer-core as its lock file pins it; it downloads no browser.
 if ! cmp -s "$here/package-lock.json" "$work/npm/package-lock.json" ||
@@ -24,21 +24,10 @@ fi
 
 ln -s "$page" "$work/site/ostinel"
 cp "$here/clear.html" "$work/site/"
-setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 \
-  3>"$work/display" &
-pids+=($!)
-export PULSE_SERVER=unix:$work/pulse/native
-HOME=$work/pulse/home XDG_RUNTIME_DIR=$work/pulse/runtime setsid pulseaudio --daemonize=no -n \
-  --exit-idle-time=-1 --use-pid-file=no \
-  --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
-  --load="module-null-sink sink_name=cap rate=44100" </dev/null >/dev/null 2>&1 &
-pids+=($!)
+start_display_and_sink "$work" 1280x800
 setsid python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$work/site" \
   </dev/null >"$work/http.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
-for _ in $(seq 100); do pactl set-default-sink cap 2>/dev/null && break; sleep 0.1; done
 for _ in $(seq 100); do grep -q ' port ' "$work/http.log" && break; sleep 0.1; done
 port=$(grep -om1 'port [0-9]*' "$work/http.log" | cut -d' ' -f2)
 

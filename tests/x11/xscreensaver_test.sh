@@ -22,18 +22,7 @@ user=$(id -un) as_user=()
 [ "$(id -u)" = 0 ] && chown -R nobody:nogroup "$work/home" && user=nobody &&
   as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
 
-setsid Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp </dev/null >/dev/null 2>&1 \
-  3>"$work/display" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
-export PULSE_SERVER=unix:$work/pulse/native
-HOME=$work/pulse/home XDG_RUNTIME_DIR=$work/pulse/runtime setsid pulseaudio --daemonize=no -n \
-  --exit-idle-time=-1 --use-pid-file=no \
-  --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
-  --load="module-null-sink sink_name=cap rate=44100" </dev/null >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl set-default-sink cap 2>/dev/null && break; sleep 0.1; done
+start_display_and_sink "$work" 800x600
 
 daemon_user=("${as_user[@]}" env -i PATH=/usr/bin:/bin HOME="$work/home" DISPLAY="$DISPLAY"
   PULSE_SERVER="$PULSE_SERVER")
