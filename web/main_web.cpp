@@ -8,19 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/saver_context.h"
-#include "app/settings_table.h"
-#include "app/startup.h"
-#include "audio/sample_voice.h"
-#include "display/input_rules.h"
-#include "display/renderer.h"
-#include "display/saver_run.h"
-#include "display/view.h"
-#include "engine/random.h"
-#include "platform/clock.h"
-#include "platform/program_resources.h"
-#include "platform/settings_store.h"
+#include "web/core.h"
 #include "web/page_options.h"
 #include "web/web_audio_sound.h"
 #include "web/webgl_layer.h"

@@ -1,8 +1,7 @@
 // Reading the page's address with the settings table's option names and ranges.
 #include "web/page_options.h"
 
-#include "app/option_value.h"
-#include "app/saver_context.h"
+#include "web/core.h"
 
 namespace {
 

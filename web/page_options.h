@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_table.h"
+#include "web/core.h"
 
 struct SaverContext;
 

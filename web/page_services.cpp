@@ -7,10 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/option_value.h"
-#include "platform/clock.h"
-#include "platform/settings_store.h"
-#include "platform/sound_device.h"
+#include "web/core.h"
 
 extern "C" {
 // localStorage's item `name` into `out` (at most `size` bytes with the ending 0): its length, or

@@ -7,8 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "audio/software_mixer.h"
-#include "audio/stream_clock.h"
+#include "web/core.h"
 
 extern "C" {
 // The audio clock while the page's sound runs (else false): the time being mixed and its rate, and

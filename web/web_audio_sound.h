@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/sound_device.h"
+#include "web/core.h"
 
 // How much later than its step's start a play is heard, beyond the output's own latency: long
 // enough for the frame that notices the step to come (a frame every 16.7 ms, some late, slow ones

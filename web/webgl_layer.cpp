@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "display/gl.h"
+#include "web/core.h"
 #include "web/webgl_layer.h"
 
 extern "C" {

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/saver_context.h"
-
 namespace {
 
 struct Case {
