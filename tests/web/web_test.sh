@@ -91,6 +91,8 @@ errors=$(field 'errors.join("\n")')
 [ -n "$errors" ] && echo "$errors"
 expect_equal "nothing in the console as an error" "$errors" ""
 
+weight=$(du -cbL "$page"/* | tail -n1 | cut -f1)
+check "the page's files weigh at most 3 MB" holds "$weight <= 3000000"
 printf 'page: %s bytes; first frame %.0f ms after loading; a frame at 1280x720 %.1f ms, a bare WebGL clear %.1f ms\n' \
-  "$(du -cbL "$page"/* | tail -n1 | cut -f1)" "$(field firstFrameMs)" "$(field pageFrameMs)" "$(field clearFrameMs)"
+  "$weight" "$(field firstFrameMs)" "$(field pageFrameMs)" "$(field clearFrameMs)"
 finish
