@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "audio/wave.h"
-#include "platform/clock.h"
-#include "platform/program_resources.h"
+#include "base/clock.h"
+#include "base/program_resources.h"
 
 SoundPlatform soundPlatform;
 SoundDevice* soundDevice = nullptr;

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/handles.h"
-#include "platform/sound_device.h"
+#include "base/handles.h"
+#include "base/sound_device.h"
 
 class Clock;
 class ProgramResources;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/sound_device.h"
+#include "base/sound_device.h"
 
 inline constexpr std::uint32_t kMixRate = 44100;
 

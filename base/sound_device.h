@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/handles.h"
+#include "base/handles.h"
 
 // Result codes, as DirectSound returns them.
 inline constexpr std::int32_t kDsOk = 0;

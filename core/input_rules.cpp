@@ -1,12 +1,12 @@
 // The saver window's rules for input, closing, the grace period and the cursor.
-#include "display/input_rules.h"
+#include "core/input_rules.h"
 
 #include <cstdlib>
 
-#include "app/command_line.h"
-#include "app/startup.h"
-#include "display/saver_run.h"
-#include "display/view.h"
+#include "core/saver_run.h"
+#include "core/view.h"
+#include "windows/command_line.h"
+#include "windows/startup.h"
 
 InputState input;
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "app/saver_context.h"
-#include "display/saver_events.h"
-#include "platform/handles.h"
+#include "base/handles.h"
+#include "core/saver_context.h"
+#include "core/saver_events.h"
 
 // What the rules need of the window system; the window procedure on Windows, a fake in tests.
 class WindowHost {

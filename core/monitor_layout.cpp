@@ -1,5 +1,5 @@
 // Monitor rectangles to viewports: the window's y runs down the screen, GL's up from its bottom.
-#include "display/monitor_layout.h"
+#include "core/monitor_layout.h"
 
 #include <algorithm>
 #include <cstdlib>

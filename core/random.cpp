@@ -1,5 +1,5 @@
 // The process-wide random generator.
-#include "engine/random.h"
+#include "core/random.h"
 
 namespace {
 std::uint32_t randomState = 1;

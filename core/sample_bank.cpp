@@ -1,5 +1,5 @@
 // The sample bank's voices and their load order.
-#include "engine/sample_bank.h"
+#include "core/sample_bank.h"
 
 SampleVoice SampleBank[kSampleSlots];
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "audio/sample_voice.h"
-#include "platform/handles.h"
+#include "base/handles.h"
 
 inline constexpr int kSampleSlots = 30;
 inline constexpr int kLoadedSlots = 25;

@@ -1,10 +1,10 @@
 // SaverContext and the settings store logic: defaults, the 4-byte query rule, the order of values.
-#include "app/saver_context.h"
+#include "core/saver_context.h"
 
 #include <cstdio>
 
-#include "app/settings_table.h"
-#include "platform/settings_store.h"
+#include "base/settings_store.h"
+#include "core/settings_table.h"
 
 namespace {
 

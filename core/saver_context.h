@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/handles.h"
+#include "base/handles.h"
 
 class SettingsStore;
 

@@ -1,10 +1,10 @@
 // The run's set-up order and the user's actions.
-#include "display/saver_run.h"
+#include "core/saver_run.h"
 
-#include "app/startup.h"
-#include "display/view.h"
-#include "engine/sample_bank.h"
-#include "engine/sequencer.h"
+#include "core/sample_bank.h"
+#include "core/sequencer.h"
+#include "core/view.h"
+#include "windows/startup.h"
 
 void SetUpRun(std::int32_t width, std::int32_t height, WindowHandle soundWindow) {
   SetUpScene(width, height);

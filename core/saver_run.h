@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/handles.h"
+#include "base/handles.h"
 
 // With the GL context current: the scene (viewport, projection, spin rate, day or night, tilt),
 // then the sequencer from saverContext's settings, then the sample bank, whose sound device takes

@@ -1,13 +1,13 @@
 // The step sequencer: tempo from the settings, triggering on a new step, the step-7 dice.
-#include "engine/sequencer.h"
+#include "core/sequencer.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/saver_context.h"
-#include "display/view.h"
-#include "engine/random.h"
-#include "engine/sample_bank.h"
+#include "core/random.h"
+#include "core/sample_bank.h"
+#include "core/saver_context.h"
+#include "core/view.h"
 
 EngineState engine;
 std::uint32_t frameTimeMs = 0;

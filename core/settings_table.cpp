@@ -1,5 +1,5 @@
 // The settings table.
-#include "app/settings_table.h"
+#include "core/settings_table.h"
 
 #include <cstring>
 

@@ -1,12 +1,12 @@
 // The view state and the GL projection, model-view spin and look it gives.
-#include "display/view.h"
+#include "core/view.h"
 
 #include <cmath>
 
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "display/gl.h"
-#include "engine/random.h"
+#include "core/random.h"
+#include "core/saver_context.h"
+#include "gl/gl.h"
+#include "windows/startup.h"
 
 ViewState view;
 

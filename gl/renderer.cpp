@@ -1,12 +1,12 @@
 // The matrix renderer: track colours and tints, the raised current column, the set-back accent.
-#include "display/renderer.h"
+#include "gl/renderer.h"
 
 #include <cmath>
 
-#include "display/gl.h"
-#include "display/view.h"
-#include "engine/sequencer.h"
-#include "platform/clock.h"
+#include "base/clock.h"
+#include "core/sequencer.h"
+#include "core/view.h"
+#include "gl/gl.h"
 
 Clock* frameClock = nullptr;
 

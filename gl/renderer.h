@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "display/monitor_layout.h"
+#include "core/monitor_layout.h"
 
 class Clock;
 

@@ -1,5 +1,5 @@
 // The trace's JSON lines: keys in the order given, integers in full, floats in %.9g.
-#include "tools/render/json_line.h"
+#include "headless/json_line.h"
 
 #include <cmath>
 #include <cstdio>

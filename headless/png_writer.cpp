@@ -1,5 +1,5 @@
 // The PNG writer: signature, IHDR, one zlib-compressed IDAT, IEND, each chunk with its CRC.
-#include "tools/render/png_writer.h"
+#include "headless/png_writer.h"
 
 #include <zlib.h>
 

@@ -1,5 +1,5 @@
 // The progress line's figures and their format.
-#include "tools/render/progress.h"
+#include "headless/progress.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The recording sound system: reference-counted wrappers that forward to the inner device and
 // buffers, and delete themselves on their last Release as the objects they stand for do.
-#include "tools/render/recording_sound.h"
+#include "headless/recording_sound.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/sound_device.h"
+#include "base/sound_device.h"
 
 struct RecordedPlay {
   int track = -1;  // -1 for a buffer never named with NameTrack

@@ -1,12 +1,12 @@
 // Parsing ostinel-render's command line: strict numbers with their ranges, WxH, MS:KEY events.
-#include "tools/render/render_options.h"
+#include "headless/render_options.h"
 
 #include <cctype>
 #include <cstddef>
 #include <limits>
 
-#include "app/option_value.h"
-#include "app/settings_table.h"
+#include "base/option_value.h"
+#include "core/settings_table.h"
 
 namespace {
 

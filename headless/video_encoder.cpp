@@ -1,6 +1,6 @@
 // Runs ffmpeg with the frames on its standard input and the sound on descriptor 3, and moves the
 // finished file to its name.
-#include "tools/render/video_encoder.h"
+#include "headless/video_encoder.h"
 
 #include <fcntl.h>
 #include <poll.h>

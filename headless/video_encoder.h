@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/render/render_options.h"
+#include "headless/render_options.h"
 
 // The full path of `name` found on PATH as an executable file, or "" when there is none.
 std::string FindProgram(const std::string& name);

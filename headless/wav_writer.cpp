@@ -1,5 +1,5 @@
 // The WAVE writer: a 44-byte RIFF header patched with the sizes once the sound is complete.
-#include "tools/render/wav_writer.h"
+#include "headless/wav_writer.h"
 
 #include <algorithm>
 #include <vector>

@@ -6,7 +6,7 @@ install(TARGETS ostinel-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # XScreenSaver finds hacks in libexec/xscreensaver and their descriptions in its config folder.
 install(TARGETS ostinel RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
 install(FILES ${PROJECT_BINARY_DIR}/ostinel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
-install(FILES ${PROJECT_SOURCE_DIR}/docs/ostinel.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_SOURCE_DIR}/linux/ostinel.6x DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
 
 set(CPACK_GENERATOR DEB)

@@ -3,7 +3,7 @@
 #include <errno.h>
 #include <time.h>
 
-#include "platform/clock.h"
+#include "base/clock.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Parsing the hack's command line, with the settings' names and ranges from the settings table.
-#include "app/hack_options.h"
+#include "linux/hack_options.h"
 
 #include <charconv>
 #include <cstring>
 
-#include "app/option_value.h"
-#include "app/settings_table.h"
+#include "base/option_value.h"
+#include "core/settings_table.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The hack's X window and frame loop. In its own window the keys and the mouse reach the input
 // rules as saver events, as on Windows; Escape, q and the window manager's close end the run.
-#include "display/hack_window_x11.h"
+#include "linux/hack_window.h"
 
 #include <GL/glx.h>
 #include <X11/Xutil.h>
@@ -13,15 +13,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/hack_options.h"
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "display/gl.h"
-#include "display/input_rules.h"
-#include "display/renderer.h"
-#include "display/saver_run.h"
-#include "display/view.h"
-#include "platform/clock.h"
+#include "base/clock.h"
+#include "core/input_rules.h"
+#include "core/saver_context.h"
+#include "core/saver_run.h"
+#include "core/view.h"
+#include "gl/gl.h"
+#include "gl/renderer.h"
+#include "linux/hack_options.h"
+#include "windows/startup.h"
 
 namespace {
 

@@ -11,18 +11,18 @@
 #include <cstring>
 #include <string>
 
-#include "app/command_line.h"
-#include "app/hack_options.h"
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "app/version.h"
-#include "audio/pulse_output_linux.h"
 #include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
-#include "display/hack_window_x11.h"
-#include "engine/random.h"
-#include "platform/clock.h"
-#include "platform/program_resources.h"
+#include "base/clock.h"
+#include "base/program_resources.h"
+#include "base/version.h"
+#include "core/random.h"
+#include "core/saver_context.h"
+#include "linux/hack_options.h"
+#include "linux/hack_window.h"
+#include "linux/pulse_output.h"
+#include "windows/command_line.h"
+#include "windows/startup.h"
 
 namespace {
 

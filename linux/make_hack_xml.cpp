@@ -2,8 +2,8 @@
 // from the settings table: one select per setting, with the Windows dialog's labels.
 #include <cstdio>
 
-#include "app/hack_options.h"
-#include "app/settings_table.h"
+#include "core/settings_table.h"
+#include "linux/hack_options.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

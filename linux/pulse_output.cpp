@@ -1,5 +1,5 @@
 // The PulseAudio stream and its audio thread.
-#include "audio/pulse_output_linux.h"
+#include "linux/pulse_output.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>

@@ -1,7 +1,7 @@
 // The program's resources from the table the build embedded.
-#include "audio/embedded_resources.h"
+#include "resources/embedded_resources.h"
 
-#include "platform/program_resources.h"
+#include "base/program_resources.h"
 
 namespace {
 

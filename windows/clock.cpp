@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "platform/clock.h"
+#include "base/clock.h"
 
 namespace {
 

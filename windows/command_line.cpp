@@ -1,5 +1,5 @@
 // The screen-saver command-line grammar: program name, optional '-' or '/', one letter, a handle.
-#include "app/command_line.h"
+#include "windows/command_line.h"
 
 #include <limits>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/handles.h"
+#include "base/handles.h"
 
 enum RunMode : std::int32_t {
   kNoRunMode = 0,

@@ -4,7 +4,7 @@
 #include <mmsystem.h>
 #include <dsound.h>
 
-#include "audio/direct_sound_win32.h"
+#include "windows/direct_sound.h"
 
 // DirectSound under the 64-bit ABI takes only the full structure size.
 static_assert(sizeof(void*) != 8 || sizeof(DSBUFFERDESC) == 40, "DSBUFFERDESC is 40 bytes on x64");

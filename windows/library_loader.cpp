@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/library_loader.h"
+#include "base/library_loader.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The Windows entry point: hands the platform's services and activities to start-up.
 #include <windows.h>
 
-#include "app/startup.h"
-#include "audio/direct_sound_win32.h"
-#include "display/saver_window.h"
-#include "platform/clock.h"
-#include "platform/library_loader.h"
-#include "platform/program_resources.h"
-#include "platform/settings_store.h"
-#include "ui/settings_dialog.h"
+#include "base/clock.h"
+#include "base/library_loader.h"
+#include "base/program_resources.h"
+#include "base/settings_store.h"
+#include "windows/direct_sound.h"
+#include "windows/saver_window.h"
+#include "windows/settings_dialog.h"
+#include "windows/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   const StartupServices services{

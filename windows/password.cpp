@@ -1,5 +1,5 @@
 // The password check and change: load the library at the moment of use, unload it before return.
-#include "app/password.h"
+#include "windows/password.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "platform/handles.h"
-#include "platform/library_loader.h"
+#include "base/handles.h"
+#include "base/library_loader.h"
 
 // The exported functions, as the system declares them.
 using VerifyScreenSavePwdProc = std::int32_t(OSTINEL_WINAPI*)(void* window);

@@ -1,7 +1,7 @@
 // The program's WAVE resources from its own executable module.
 #include <windows.h>
 
-#include "platform/program_resources.h"
+#include "base/program_resources.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Win32 messages onto the saver's events and window life.
-#include "display/saver_messages_win32.h"
+#include "windows/saver_messages.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "display/input_rules.h"
-#include "platform/handles.h"
+#include "base/handles.h"
+#include "core/input_rules.h"
 
 enum SaverMessage : std::uint32_t {
   kMsgCreate = 0x0001,

@@ -7,22 +7,22 @@
 #include <new>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/password.h"
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "display/gl.h"
-#include "display/input_rules.h"
-#include "display/monitor_layout.h"
-#include "display/renderer.h"
-#include "display/saver_messages_win32.h"
-#include "display/saver_run.h"
-#include "display/saver_window.h"
-#include "display/view.h"
-#include "engine/sample_bank.h"
-#include "engine/sequencer.h"
-#include "platform/clock.h"
-#include "platform/library_loader.h"
+#include "base/clock.h"
+#include "base/library_loader.h"
+#include "core/input_rules.h"
+#include "core/monitor_layout.h"
+#include "core/sample_bank.h"
+#include "core/saver_context.h"
+#include "core/saver_run.h"
+#include "core/sequencer.h"
+#include "core/view.h"
+#include "gl/gl.h"
+#include "gl/renderer.h"
+#include "windows/command_line.h"
+#include "windows/password.h"
+#include "windows/saver_messages.h"
+#include "windows/saver_window.h"
+#include "windows/startup.h"
 
 namespace {
 

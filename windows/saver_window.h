@@ -1,7 +1,7 @@
 // The saver window of Preview and Saver mode, its GL context and its frame loop.
 #pragma once
 
-#include "platform/handles.h"
+#include "base/handles.h"
 
 // Runs the saver in a full-screen window, or in a child of `parentWindow` in Preview mode, until
 // the window is destroyed.

@@ -2,11 +2,11 @@
 // portable mapping between buttons and settings.
 #include <windows.h>
 
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "platform/settings_store.h"
-#include "ui/settings_dialog.h"
-#include "ui/settings_mapping.h"
+#include "base/settings_store.h"
+#include "core/saver_context.h"
+#include "windows/settings_dialog.h"
+#include "windows/settings_mapping.h"
+#include "windows/startup.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The mapping between the settings dialog's buttons and the SaverContext's settings.
-#include "ui/settings_mapping.h"
+#include "windows/settings_mapping.h"
 
 #include <iterator>
 
-#include "app/settings_table.h"
+#include "core/settings_table.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/saver_context.h"
+#include "core/saver_context.h"
 
 // Control ids of dialog 104.
 enum SettingsControl : int {

@@ -1,7 +1,7 @@
 // The settings store over the registry, under HKEY_CURRENT_USER.
 #include <windows.h>
 
-#include "platform/settings_store.h"
+#include "base/settings_store.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Start-up in its fixed order: seed, module, command line, context, one activity, clean-up.
-#include "app/startup.h"
+#include "windows/startup.h"
 
-#include "app/command_line.h"
-#include "app/password.h"
-#include "app/saver_context.h"
 #include "audio/sample_voice.h"
-#include "engine/random.h"
-#include "platform/clock.h"
+#include "base/clock.h"
+#include "core/random.h"
+#include "core/saver_context.h"
+#include "windows/command_line.h"
+#include "windows/password.h"
 
 std::int32_t runMode = kNoRunMode;
 ModuleHandle moduleInstance = nullptr;

@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "platform/program_resources.h"
 #include "audio/software_mixer.h"
-#include "display/gl.h"
-#include "display/renderer.h"
-#include "display/view.h"
-#include "engine/sample_bank.h"
-#include "engine/sequencer.h"
+#include "base/program_resources.h"
+#include "core/sample_bank.h"
+#include "core/saver_context.h"
+#include "core/sequencer.h"
+#include "core/view.h"
 #include "fakes.h"
+#include "gl/gl.h"
+#include "gl/renderer.h"
+#include "windows/startup.h"
 
 namespace {
 

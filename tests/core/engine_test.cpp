@@ -5,8 +5,8 @@
 #include <iterator>
 #include <limits>
 
-#include "engine/sample_bank.h"
-#include "scene.h"
+#include "core/sample_bank.h"
+#include "fixture.h"
 
 namespace {
 

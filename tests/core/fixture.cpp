@@ -1,11 +1,11 @@
 // The scene tests' offscreen context and recorded sample bank, made once for the process: the
 // bank's static voices release into the device at exit.
-#include "scene.h"
+#include "fixture.h"
 
 #include <map>
 
-#include "platform/program_resources.h"
-#include "engine/sample_bank.h"
+#include "base/program_resources.h"
+#include "core/sample_bank.h"
 #include "simulated_sound.h"
 
 namespace {

@@ -8,17 +8,17 @@
 #include <tuple>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "display/gl.h"
-#include "display/input_rules.h"
-#include "display/saver_messages_win32.h"
-#include "display/renderer.h"
-#include "display/view.h"
-#include "engine/random.h"
-#include "engine/sequencer.h"
+#include "core/input_rules.h"
+#include "core/random.h"
+#include "core/saver_context.h"
+#include "core/sequencer.h"
+#include "core/view.h"
 #include "fakes.h"
+#include "gl/gl.h"
+#include "gl/renderer.h"
+#include "windows/command_line.h"
+#include "windows/saver_messages.h"
+#include "windows/startup.h"
 
 inline constexpr int kWidth = 640;
 inline constexpr int kHeight = 480;

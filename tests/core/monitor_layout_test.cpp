@@ -1,5 +1,5 @@
 // Monitor rectangles, y downwards, to viewports from the window's bottom-left, y upwards.
-#include "display/monitor_layout.h"
+#include "core/monitor_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cmath>
 
-#include "scene.h"
+#include "fixture.h"
 
 namespace {
 

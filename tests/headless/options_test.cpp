@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "tools/render/render_options.h"
+#include "headless/render_options.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // time left at that speed.
 #include <gtest/gtest.h>
 
-#include "tools/render/progress.h"
+#include "headless/progress.h"
 
 TEST(ProgressLine, FiguresFromFramesAndWallTime) {
   struct Case {

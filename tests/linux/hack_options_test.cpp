@@ -1,5 +1,5 @@
 // The hack's command line: XScreenSaver's conventions, the settings' ranges, refusals.
-#include "app/hack_options.h"
+#include "linux/hack_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The screen-saver command-line grammar, as Windows and users write command lines.
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
+#include "windows/command_line.h"
 
 TEST(CommandLine, ParsesModeAndWindow) {
   constexpr WindowHandle kForeground = 4242;

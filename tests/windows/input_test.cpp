@@ -1,6 +1,6 @@
 // The saver window's input rules against a fake host: what closes the saver and when, the grace
 // period and the password check, the cursor, and what keys and drags do to the scene.
-#include "scene.h"
+#include "fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "ui/settings_mapping.h"
+#include "windows/settings_mapping.h"
 
 namespace {
 

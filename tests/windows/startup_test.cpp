@@ -2,13 +2,13 @@
 // (the generator's known draws pin the whole engine's tests).
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
-#include "app/password.h"
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "engine/random.h"
+#include "core/random.h"
+#include "core/saver_context.h"
 #include "fakes.h"
 #include "simulated_sound.h"
+#include "windows/command_line.h"
+#include "windows/password.h"
+#include "windows/startup.h"
 
 // What the registry makes of the values (sizes, defaults, the carried params) is tested under Wine
 // against the real registry; here, what reaches the store and in what order.

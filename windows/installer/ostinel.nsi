@@ -31,8 +31,8 @@ ShowUninstDetails nevershow
 ; The space a screen saver takes is small and the uninstaller's would read 0 KB.
 SpaceTexts none
 
-!define MUI_ICON "${SOURCE}/resources/ostinel.ico"
-!define MUI_UNICON "${SOURCE}/resources/ostinel.ico"
+!define MUI_ICON "${SOURCE}/windows/ostinel.ico"
+!define MUI_UNICON "${SOURCE}/windows/ostinel.ico"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
 
