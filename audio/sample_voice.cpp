@@ -7,6 +7,7 @@
 #include "base/clock.h"
 #include "base/program_resources.h"
 
+// The sound globals, declared with the rest of the process-wide state.
 SoundPlatform soundPlatform;
 SoundDevice* soundDevice = nullptr;
 std::int32_t liveVoiceCount = 0;

@@ -4,9 +4,8 @@
 #include <cstdlib>
 
 #include "core/saver_run.h"
+#include "core/shared_state.h"
 #include "core/view.h"
-#include "windows/command_line.h"
-#include "windows/startup.h"
 
 InputState input;
 

@@ -33,9 +33,6 @@ struct InputState {
   bool rightDragging = false;
 };
 
-// The process's one input state; `input = InputState()` is its state at load.
-extern InputState input;
-
 void RequestClose(SaverContext& context, WindowHost& host);
 void BeginPasswordCheck(SaverContext& context, WindowHost& host);
 void EndPasswordCheck(SaverContext& context, WindowHost& host);

@@ -1,5 +1,6 @@
 // The sample bank's voices and their load order.
 #include "core/sample_bank.h"
+#include "core/shared_state.h"
 
 SampleVoice SampleBank[kSampleSlots];
 

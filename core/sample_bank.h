@@ -8,9 +8,6 @@
 inline constexpr int kSampleSlots = 30;
 inline constexpr int kLoadedSlots = 25;
 
-// Constructed at process start in index order, destroyed at exit in reverse order.
-extern SampleVoice SampleBank[kSampleSlots];
-
 // The WAVE resource of slot 0..24: 133 + slot up to slot 22, then 157 and 158 (there is no 156).
 int SampleResourceId(int slot);
 

@@ -3,8 +3,8 @@
 
 #include "core/sample_bank.h"
 #include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "core/view.h"
-#include "windows/startup.h"
 
 void SetUpRun(std::int32_t width, std::int32_t height, WindowHandle soundWindow) {
   SetUpScene(width, height);

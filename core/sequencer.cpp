@@ -7,6 +7,7 @@
 #include "core/random.h"
 #include "core/sample_bank.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 
 EngineState engine;

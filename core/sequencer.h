@@ -25,12 +25,6 @@ struct EngineState {
   std::int32_t mutationChance = 2000;
 };
 
-// The process's one engine; `engine = EngineState()` is its state at load.
-extern EngineState engine;
-
-// The frame's millisecond time, read once per frame before the ticks.
-extern std::uint32_t frameTimeMs;
-
 // The tempo indexes that give a bar of at least 1 ms: -2 (6000 ms) to 5997 (1 ms).
 inline constexpr std::int32_t kSlowestTempoIndex = -2;
 inline constexpr std::int32_t kFastestTempoIndex = 5997;

@@ -5,8 +5,8 @@
 
 #include "core/random.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "gl/gl.h"
-#include "windows/startup.h"
 
 ViewState view;
 

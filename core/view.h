@@ -16,9 +16,6 @@ struct ViewState {
   bool dayMode = true;
 };
 
-// The process's one view; `view = ViewState()` is its state at load.
-extern ViewState view;
-
 struct ClearColour {
   float red;
   float green;

@@ -5,10 +5,9 @@
 
 #include "base/clock.h"
 #include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 #include "gl/gl.h"
-
-Clock* frameClock = nullptr;
 
 namespace {
 

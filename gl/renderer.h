@@ -6,12 +6,6 @@
 
 #include "core/monitor_layout.h"
 
-class Clock;
-
-// The clock a frame reads its time from (the multimedia timer on Windows, a virtual one when
-// rendering offscreen). Set before the first frame.
-extern Clock* frameClock;
-
 // The monitors of a window that spans several, each drawn into with the same camera. With none or
 // one, a frame draws into the viewport the scene set up and makes no viewport call of its own.
 void SetMonitorViewports(const std::vector<Viewport>& viewports);

@@ -24,6 +24,7 @@
 #include "core/saver_context.h"
 #include "core/saver_run.h"
 #include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
@@ -34,7 +35,6 @@
 #include "headless/render_options.h"
 #include "headless/video_encoder.h"
 #include "headless/wav_writer.h"
-#include "windows/startup.h"
 
 namespace {
 

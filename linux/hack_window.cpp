@@ -17,11 +17,11 @@
 #include "core/input_rules.h"
 #include "core/saver_context.h"
 #include "core/saver_run.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
 #include "linux/hack_options.h"
-#include "windows/startup.h"
 
 namespace {
 

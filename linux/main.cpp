@@ -18,11 +18,10 @@
 #include "base/version.h"
 #include "core/random.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "linux/hack_options.h"
 #include "linux/hack_window.h"
 #include "linux/pulse_output.h"
-#include "windows/command_line.h"
-#include "windows/startup.h"
 
 namespace {
 

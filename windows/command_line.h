@@ -5,14 +5,7 @@
 #include <functional>
 
 #include "base/handles.h"
-
-enum RunMode : std::int32_t {
-  kNoRunMode = 0,
-  kConfigure = 1,
-  kChangePassword = 2,
-  kPreview = 3,
-  kSaver = 4,
-};
+#include "core/run_mode.h"
 
 struct ParsedCommandLine {
   std::int32_t runMode = kNoRunMode;

@@ -15,6 +15,7 @@
 #include "core/saver_context.h"
 #include "core/saver_run.h"
 #include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"

@@ -4,6 +4,7 @@
 
 #include "base/settings_store.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "windows/settings_dialog.h"
 #include "windows/settings_mapping.h"
 #include "windows/startup.h"

@@ -5,12 +5,11 @@
 #include "base/clock.h"
 #include "core/random.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "windows/command_line.h"
 #include "windows/password.h"
 
-std::int32_t runMode = kNoRunMode;
 ModuleHandle moduleInstance = nullptr;
-SaverContext* saverContext = nullptr;
 WindowHandle parentWindow = 0;
 
 int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,

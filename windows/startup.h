@@ -13,10 +13,9 @@ class ProgramResources;
 class SettingsStore;
 class SoundSystem;
 
-// Process-wide; set once by start-up and only read afterwards.
-extern std::int32_t runMode;  // a RunMode, or 0 when the command line names none
+// The Windows run's own process-wide values, set once by start-up and only read afterwards (the
+// run mode and the context are the core's: core/shared_state.h).
 extern ModuleHandle moduleInstance;
-extern SaverContext* saverContext;  // exists while the run mode's activity runs
 extern WindowHandle parentWindow;
 
 // What start-up needs of the platform: its services and the activities of the run modes.

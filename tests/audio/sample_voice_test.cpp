@@ -6,6 +6,7 @@
 
 #include "audio/sample_voice.h"
 #include "audio/wave.h"
+#include "core/shared_state.h"
 #include "fakes.h"
 #include "simulated_sound.h"
 

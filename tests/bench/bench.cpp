@@ -11,11 +11,11 @@
 #include "core/sample_bank.h"
 #include "core/saver_context.h"
 #include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 #include "fakes.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
-#include "windows/startup.h"
 
 namespace {
 

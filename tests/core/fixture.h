@@ -12,13 +12,13 @@
 #include "core/random.h"
 #include "core/saver_context.h"
 #include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "core/view.h"
 #include "fakes.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
 #include "windows/command_line.h"
 #include "windows/saver_messages.h"
-#include "windows/startup.h"
 
 inline constexpr int kWidth = 640;
 inline constexpr int kHeight = 480;

@@ -22,6 +22,7 @@
 #include "base/settings_store.h"
 #include "core/sample_bank.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "windows/direct_sound.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "core/random.h"
 #include "core/saver_context.h"
+#include "core/shared_state.h"
 #include "fakes.h"
 #include "simulated_sound.h"
 #include "windows/command_line.h"
