@@ -6,8 +6,7 @@
 #include "core/shared_state.h"
 #include "core/view.h"
 
-void SetUpRun(std::int32_t width, std::int32_t height, WindowHandle soundWindow) {
-  SetUpScene(width, height);
+void SetUpRun(WindowHandle soundWindow) {
   ConfigureSequencer(*saverContext);
   LoadSampleBank(soundWindow);
 }

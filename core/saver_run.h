@@ -6,10 +6,9 @@
 
 #include "base/handles.h"
 
-// With the GL context current: the scene (viewport, projection, spin rate, day or night, tilt),
-// then the sequencer from saverContext's settings, then the sample bank, whose sound device takes
-// `soundWindow` as its window.
-void SetUpRun(std::int32_t width, std::int32_t height, WindowHandle soundWindow);
+// After the scene's set-up (gl/: SetUpScene, with its draws): the sequencer from saverContext's
+// settings, then the sample bank, whose sound device takes `soundWindow` as its window.
+void SetUpRun(WindowHandle soundWindow);
 
 enum class SceneAction {
   kTransform,  // Space: switch many cells at once

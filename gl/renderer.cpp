@@ -6,8 +6,8 @@
 #include "base/clock.h"
 #include "core/sequencer.h"
 #include "core/shared_state.h"
-#include "core/view.h"
 #include "gl/gl.h"
+#include "gl/scene.h"
 
 namespace {
 
@@ -74,6 +74,7 @@ void SetMonitorViewports(const std::vector<Viewport>& viewports) {
 }
 
 void RenderFrame() {
+  ApplyLook();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   DrawScene();
   glFlush();

@@ -10,7 +10,8 @@
 // one, a frame draws into the viewport the scene set up and makes no viewport call of its own.
 void SetMonitorViewports(const std::vector<Viewport>& viewports);
 
-// Clears colour and depth, draws the scene and flushes; the caller then swaps buffers.
+// Applies the look, clears colour and depth, draws the scene and flushes; the caller then swaps
+// buffers.
 void RenderFrame();
 
 // One frame: identity, blending, the frame's time, the camera, the 200 boxes on each monitor, two

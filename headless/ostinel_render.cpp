@@ -28,6 +28,7 @@
 #include "core/view.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
+#include "gl/scene.h"
 #include "headless/json_line.h"
 #include "headless/png_writer.h"
 #include "headless/progress.h"
@@ -338,7 +339,8 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   SoftwareMixer mixer;
   RecordingSoundSystem recorder(mixer);
   soundPlatform = SoundPlatform{&recorder, &clock, &PlatformResources()};
-  SetUpRun(options.width, options.height, 0);
+  SetUpScene(options.width, options.height);
+  SetUpRun(0);
   int named = 0;
   for (int slot = 0; slot < kSampleSlots; ++slot) {
     named += recorder.NameTrack(SampleBank[slot].voiceBuffer, slot) ? 1 : 0;

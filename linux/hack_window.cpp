@@ -21,6 +21,7 @@
 #include "core/view.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
+#include "gl/scene.h"
 #include "linux/hack_options.h"
 
 namespace {
@@ -331,7 +332,8 @@ int RunHackWindow(Display* display, const HackOptions& options,
   const auto window = static_cast<WindowHandle>(drawable);
   OnSaverWindowCreated(host, window);
   frameClock = &PlatformClock();
-  SetUpRun(width, height, window);
+  SetUpScene(width, height);
+  SetUpRun(window);
   if (soundReady) {
     soundReady();
   }

@@ -16,9 +16,9 @@
 #include "core/saver_run.h"
 #include "core/sequencer.h"
 #include "core/shared_state.h"
-#include "core/view.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
+#include "gl/scene.h"
 #include "windows/command_line.h"
 #include "windows/password.h"
 #include "windows/saver_messages.h"
@@ -213,7 +213,8 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
   wglMakeCurrent(deviceContext, glContext);
 
   frameClock = &PlatformClock();
-  SetUpRun(width, height, reinterpret_cast<WindowHandle>(saverWindow));
+  SetUpScene(width, height);
+  SetUpRun(reinterpret_cast<WindowHandle>(saverWindow));
   if (!preview) {
     ReadMonitors(screen);
   }

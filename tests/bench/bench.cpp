@@ -12,10 +12,10 @@
 #include "core/saver_context.h"
 #include "core/sequencer.h"
 #include "core/shared_state.h"
-#include "core/view.h"
 #include "fakes.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
+#include "gl/scene.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// The scene tests' offscreen context and recorded sample bank, made once for the process: the
-// bank's static voices release into the device at exit.
+// The recorded sample bank, loaded once for the process: the bank's static voices release into the
+// device at exit.
 #include "fixture.h"
 
 #include <map>
@@ -10,17 +10,13 @@
 
 namespace {
 
-struct Scene {
-  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kWidth * kHeight * 4);
-  OSMesaContext gl = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+struct Bank {
   SimulatedSoundSystem sound;
   FakeClock clock;
   FakeResources resources;
   std::map<std::string, int> trackOfBuffer;
 
-  Scene() {
-    OSMesaMakeCurrent(gl, pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight);
-    OSMesaPixelStore(OSMESA_Y_UP, 1);
+  Bank() {
     // The program's own samples, in a store that notes what is asked of it.
     for (int id = 100; id < 200; ++id) {
       std::size_t bytes = 0;
@@ -38,15 +34,15 @@ struct Scene {
   }
 };
 
-Scene& TheScene() {
-  static Scene* scene = new Scene;
-  return *scene;
+Bank& TheBank() {
+  static Bank* bank = new Bank;
+  return *bank;
 }
 
 }  // namespace
 
-void SceneTest::SetUp() {
-  ASSERT_NE(TheScene().gl, nullptr);
+void RunTest::SetUp() {
+  TheBank();
   engine = EngineState();
   view = ViewState();
   input = InputState();
@@ -56,13 +52,13 @@ void SceneTest::SetUp() {
   NewPlays();
 }
 
-void SceneTest::TearDown() {
+void RunTest::TearDown() {
   saverContext = nullptr;
   frameClock = nullptr;
   runMode = kNoRunMode;
 }
 
-void SceneTest::Configure(int tempo, int transient, int density) {
+void RunTest::Configure(int tempo, int transient, int density) {
   SaverContext settings;
   settings.params[kTempoParam] = tempo;
   settings.params[kTransientParam] = transient;
@@ -70,16 +66,16 @@ void SceneTest::Configure(int tempo, int transient, int density) {
   ConfigureSequencer(settings);
 }
 
-void SceneTest::Ticks(std::uint32_t time) {
+void RunTest::Ticks(std::uint32_t time) {
   frameTimeMs = time;
   SequencerTick();
   SequencerTick();
 }
 
-std::vector<TrackPlay> SceneTest::NewPlays() {
+std::vector<TrackPlay> RunTest::NewPlays() {
   std::vector<TrackPlay> plays;
   int volume = 0, pan = 0;
-  for (const std::string& call : TheScene().sound.NewCalls()) {
+  for (const std::string& call : TheBank().sound.NewCalls()) {
     const std::size_t dot = call.find('.'), space = call.find(' ');
     const std::string what = call.substr(dot + 1, space - dot - 1);
     if (what == "SetVolume") {
@@ -87,16 +83,12 @@ std::vector<TrackPlay> SceneTest::NewPlays() {
     } else if (what == "SetPan") {
       pan = std::stoi(call.substr(space));
     } else if (what == "Play") {
-      plays.emplace_back(TheScene().trackOfBuffer.at(call.substr(0, dot)), volume, pan);
+      plays.emplace_back(TheBank().trackOfBuffer.at(call.substr(0, dot)), volume, pan);
     }
   }
   return plays;
 }
 
-const std::uint8_t* SceneTest::Pixel(int x, int y) {
-  return TheScene().pixels.data() + (static_cast<std::size_t>(y) * kWidth + x) * 4;
-}
-
-const std::vector<int>& SceneTest::AskedResources() {
-  return TheScene().resources.asked;
+const std::vector<int>& RunTest::AskedResources() {
+  return TheBank().resources.asked;
 }

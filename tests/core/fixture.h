@@ -1,8 +1,7 @@
-// The scene tests' set-up: an offscreen OSMesa context (real GL, read back), the bank loaded with
-// the program's samples into a simulated sound device that records every Play, the state reset.
+// The engine and input tests' set-up: the bank loaded with the program's samples into a simulated
+// sound device that records every Play, and the state reset before each test. No GL.
 #pragma once
 
-#include <GL/osmesa.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -15,18 +14,11 @@
 #include "core/shared_state.h"
 #include "core/view.h"
 #include "fakes.h"
-#include "gl/gl.h"
-#include "gl/renderer.h"
-#include "windows/command_line.h"
-#include "windows/saver_messages.h"
-
-inline constexpr int kWidth = 640;
-inline constexpr int kHeight = 480;
 
 // A Play as the sequencer made it: track, volume, pan.
 using TrackPlay = std::tuple<int, int, int>;
 
-class SceneTest : public ::testing::Test {
+class RunTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -38,8 +30,6 @@ class SceneTest : public ::testing::Test {
   static void Ticks(std::uint32_t time);
   // The plays since the last call, in call order.
   static std::vector<TrackPlay> NewPlays();
-  // The RGBA bytes of a pixel, bottom row first.
-  static const std::uint8_t* Pixel(int x, int y);
   // The resources the bank asked for, in order.
   static const std::vector<int>& AskedResources();
 

@@ -1,15 +1,18 @@
 // The saver window's input rules against a fake host: what closes the saver and when, the grace
 // period and the password check, the cursor, and what keys and drags do to the scene.
+#include <algorithm>
+
 #include "fixture.h"
+#include "windows/saver_messages.h"
 
 namespace {
 
 constexpr WindowHandle kWindow = 42;
 
-class InputTest : public SceneTest {
+class InputTest : public RunTest {
  protected:
   void SetUp() override {
-    SceneTest::SetUp();
+    RunTest::SetUp();
     context.passwordDelay = 15;
     context.useMouse = 0;
     Send(kMsgCreate);
@@ -163,9 +166,7 @@ TEST_F(InputTest, KeysAndDragsActOnTheSceneWhateverUseMouseSays) {
   view.dayMode = false;
   Send(kMsgKeyDown, kKeyEnter);
   EXPECT_TRUE(view.dayMode);
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  EXPECT_NEAR(clear[0], 0.92484f, 1e-6) << "Enter's day is the fog colour";
+  EXPECT_EQ(view.background.red, 0.92484f) << "Enter's day is the fog colour";
   const auto on = [] { return std::count(engine.PatternMatrix, engine.PatternMatrix + 200, 1); };
   Send(kMsgKeyDown, kKeySpace);
   Send(kMsgRButtonDown);
