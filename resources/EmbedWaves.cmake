@@ -40,5 +40,5 @@ const int kEmbeddedWaveCount = sizeof kEmbeddedWaves / sizeof kEmbeddedWaves[0];
 " @ONLY)
   add_library(${target} STATIC "${source}" "${PROJECT_SOURCE_DIR}/resources/embedded_resources.cpp")
   set_source_files_properties("${source}" PROPERTIES OBJECT_DEPENDS "${files}")
-  target_link_libraries(${target} PUBLIC ostinel_core)
+  target_link_libraries(${target} PUBLIC ostinel_base)
 endfunction()
