@@ -19,7 +19,6 @@
 #include "base/clock.h"
 #include "base/program_resources.h"
 #include "base/version.h"
-#include "core/random.h"
 #include "core/sample_bank.h"
 #include "core/saver_context.h"
 #include "core/saver_run.h"
@@ -329,16 +328,14 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   // Start-up in the saver's order: seed, settings, scene, sequencer, samples.
   VirtualClock clock;
   clock.now = options.startMs;
-  SeedRandom(options.seed);
   SaverContext context;
   context.params[kTempoParam] = options.tempo;
   context.params[kTransientParam] = options.transient;
   context.params[kDensityParam] = options.density;
   context.params[kRotationParam] = options.rotation;
-  saverContext = &context;
   SoftwareMixer mixer;
   RecordingSoundSystem recorder(mixer);
-  soundPlatform = SoundPlatform{&recorder, &clock, &PlatformResources()};
+  BeginRun(kSaver, context, RunPlatform{clock, &recorder, PlatformResources()}, options.seed);
   SetUpScene(options.width, options.height);
   SetUpRun(0);
   int named = 0;
@@ -349,7 +346,6 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
     std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", named, kLoadedSlots);
   }
   recorder.TakePlays();
-  frameClock = &clock;
 
   trace.Write(JsonLine()
                   .Uint("seed", options.seed)
@@ -456,9 +452,7 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   ok = (wav.Close() || Fail("cannot write the sound")) && ok;
 
   // The bank's voices keep their buffers until the process ends; nothing else here outlives this.
-  frameClock = nullptr;
-  saverContext = nullptr;
-  soundPlatform = SoundPlatform();
+  EndRun();
 
   const double seconds = SecondsSince(began);
   const double videoSeconds = static_cast<double>(frames) / options.fps;

@@ -331,7 +331,6 @@ int RunHackWindow(Display* display, const HackOptions& options,
   XWindowHost host;
   const auto window = static_cast<WindowHandle>(drawable);
   OnSaverWindowCreated(host, window);
-  frameClock = &PlatformClock();
   SetUpScene(width, height);
   SetUpRun(window);
   if (soundReady) {
@@ -388,7 +387,6 @@ int RunHackWindow(Display* display, const HackOptions& options,
 
   glXMakeCurrent(display, None, nullptr);
   glXDestroyContext(display, context);
-  frameClock = nullptr;
   if (created != None && !xFailed) {
     XDestroyWindow(display, created);
   }

@@ -11,13 +11,12 @@
 #include <cstring>
 #include <string>
 
-#include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
 #include "base/clock.h"
 #include "base/program_resources.h"
 #include "base/version.h"
-#include "core/random.h"
 #include "core/saver_context.h"
+#include "core/saver_run.h"
 #include "core/shared_state.h"
 #include "linux/hack_options.h"
 #include "linux/hack_window.h"
@@ -91,14 +90,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  SeedRandom(options.seedGiven ? options.seed : PlatformClock().Milliseconds());
+  const std::uint32_t seed = options.seedGiven ? options.seed : PlatformClock().Milliseconds();
   SaverContext context;
   for (int i = 0; i < 4; ++i) {
     context.params[i] = options.params[i];
   }
   context.useMouse = 1;  // the mouse drags the table; moving it never ends the run
-  saverContext = &context;
-  runMode = kSaver;
 
   SoftwareMixer mixer;
   PulseOutput output;
@@ -108,8 +105,9 @@ int main(int argc, char** argv) {
   } else if (!output.Open("ostinel", &error)) {
     std::fprintf(stderr, "ostinel: no sound server (%s): running silent\n", error.c_str());
   }
-  soundPlatform =
-      SoundPlatform{output.IsOpen() ? &mixer : nullptr, &PlatformClock(), &PlatformResources()};
+  BeginRun(kSaver, context,
+           RunPlatform{PlatformClock(), output.IsOpen() ? &mixer : nullptr, PlatformResources()},
+           seed);
 
   const int status = RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer); });
 
@@ -117,8 +115,7 @@ int main(int argc, char** argv) {
   if (soundLock >= 0) {
     close(soundLock);
   }
-  saverContext = nullptr;
-  soundPlatform = SoundPlatform();
+  EndRun();
   // The connection goes with the process (the window code synced it): closing it would unload
   // Mesa's driver, which leaves its allocations behind on unload.
   return status;

@@ -212,7 +212,6 @@ void RunSaverWindow(WindowHandle parent, int showCommand) {
   HGLRC glContext = wglCreateContext(deviceContext);
   wglMakeCurrent(deviceContext, glContext);
 
-  frameClock = &PlatformClock();
   SetUpScene(width, height);
   SetUpRun(reinterpret_cast<WindowHandle>(saverWindow));
   if (!preview) {

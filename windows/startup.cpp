@@ -1,10 +1,9 @@
 // Start-up in its fixed order: seed, module, command line, context, one activity, clean-up.
 #include "windows/startup.h"
 
-#include "audio/sample_voice.h"
 #include "base/clock.h"
-#include "core/random.h"
 #include "core/saver_context.h"
+#include "core/saver_run.h"
 #include "core/shared_state.h"
 #include "windows/command_line.h"
 #include "windows/password.h"
@@ -14,17 +13,16 @@ WindowHandle parentWindow = 0;
 
 int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
               const StartupServices& services) {
-  SeedRandom(services.clock.Milliseconds());
+  const std::uint32_t seed = services.clock.Milliseconds();
   moduleInstance = instance;
-  soundPlatform = SoundPlatform{&services.sound, &services.clock, &services.resources};
-
   const ParsedCommandLine parsed = ParseCommandLine(commandLine, services.foregroundWindow);
-  runMode = parsed.runMode;
   parentWindow = parsed.parentWindow;
 
-  saverContext = new SaverContext();
-  saverContext->LoadSystemSettings(services.settings);
-  saverContext->LoadSettings(services.settings);
+  SaverContext context;
+  BeginRun(parsed.runMode, context,
+           RunPlatform{services.clock, &services.sound, services.resources}, seed);
+  context.LoadSystemSettings(services.settings);
+  context.LoadSettings(services.settings);
 
   switch (runMode) {
     case kChangePassword:
@@ -45,7 +43,6 @@ int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
       break;
   }
 
-  delete saverContext;
-  saverContext = nullptr;
+  EndRun();
   return 0;
 }

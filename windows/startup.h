@@ -6,7 +6,6 @@
 
 #include "base/handles.h"
 
-struct SaverContext;
 class Clock;
 class LibraryLoader;
 class ProgramResources;
@@ -30,7 +29,9 @@ struct StartupServices {
   std::function<void(WindowHandle parent, int showCommand)> runSaverWindow;
 };
 
-// Seeds the generator from the millisecond timer, hands the sound services to the voices, parses the command line, creates and loads the
-// SaverContext, runs the mode's activity and deletes the context. Returns the exit code, always 0.
+// Reads the millisecond timer for the seed, parses the command line, begins the run (the generator
+// seeded, the run mode, the context, the services for the voices and the frames), loads the
+// settings into the context, runs the mode's activity and ends the run. Returns the exit code,
+// always 0.
 int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
               const StartupServices& services);

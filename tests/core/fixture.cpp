@@ -6,6 +6,7 @@
 
 #include "base/program_resources.h"
 #include "core/sample_bank.h"
+#include "core/saver_run.h"
 #include "simulated_sound.h"
 
 namespace {
@@ -24,8 +25,10 @@ struct Bank {
         resources.waves[id].assign(image, image + bytes);
       }
     }
-    soundPlatform = SoundPlatform{&sound, &clock, &resources};
+    SaverContext context;
+    BeginRun(kSaver, context, RunPlatform{clock, &sound, resources}, 0);
     LoadSampleBank(1);
+    EndRun();
     // Each load makes a primary and then a voice buffer: b1 b2 for the first slot loaded, ...
     for (int load = 0; load < kLoadedSlots; ++load) {
       trackOfBuffer["b" + std::to_string(2 * load + 2)] = kSampleLoadOrder[load];
@@ -42,19 +45,13 @@ Bank& TheBank() {
 }  // namespace
 
 void RunTest::SetUp() {
-  TheBank();
-  engine = EngineState();
-  view = ViewState();
-  input = InputState();
-  saverContext = &context;
-  frameClock = &clock;
-  runMode = kSaver;
+  Bank& bank = TheBank();
+  BeginRun(kSaver, context, RunPlatform{clock, &bank.sound, bank.resources}, clock.milliseconds);
   NewPlays();
 }
 
 void RunTest::TearDown() {
-  saverContext = nullptr;
-  frameClock = nullptr;
+  EndRun();
   runMode = kNoRunMode;
 }
 
