@@ -41,7 +41,7 @@ class XWindowHost final : public WindowHost {
   bool closePosted = false;
   bool destroyed = false;
 
-  std::uint32_t TickCount() override { return PlatformClock().TickCount(); }
+  std::uint32_t TickCount() override { return frameClock->TickCount(); }
   SaverPoint CursorPos() override { return pointer; }
   void PostClose(WindowHandle) override { closePosted = true; }
   void SendSetCursor(WindowHandle) override {}

@@ -31,7 +31,8 @@ HWND AsHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
 class Win32WindowHost final : public WindowHost {
  public:
-  std::uint32_t TickCount() override { return PlatformClock().TickCount(); }
+  explicit Win32WindowHost(LibraryLoader& libraries) : libraries_(libraries) {}
+  std::uint32_t TickCount() override { return frameClock->TickCount(); }
   SaverPoint CursorPos() override {
     POINT p{};
     GetCursorPos(&p);
@@ -47,8 +48,22 @@ class Win32WindowHost final : public WindowHost {
   void Destroy(WindowHandle window) override { DestroyWindow(AsHwnd(window)); }
   void PostQuit() override { PostQuitMessage(0); }
   std::int32_t VerifyPassword(WindowHandle window) override {
-    return VerifySaverPassword(PlatformLibraryLoader(), window);
+    return VerifySaverPassword(libraries_, window);
   }
+
+ private:
+  LibraryLoader& libraries_;
+};
+
+// The host of the window RunSaverWindow runs, for the window procedure: set while it runs.
+Win32WindowHost* windowHost = nullptr;
+
+class HostScope {
+ public:
+  explicit HostScope(Win32WindowHost& host) { windowHost = &host; }
+  ~HostScope() { windowHost = nullptr; }
+  HostScope(const HostScope&) = delete;
+  HostScope& operator=(const HostScope&) = delete;
 };
 
 // Monitor rectangles are wanted in physical pixels, so the process is made DPI aware before its
@@ -121,11 +136,13 @@ void FollowDisplayChange(HWND window) {
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  static Win32WindowHost host;
+  if (windowHost == nullptr) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
   if (message == WM_DISPLAYCHANGE && runMode != kPreview) {
     FollowDisplayChange(window);
   }
-  if (HandleSaverMessage(host, reinterpret_cast<WindowHandle>(window), message, wParam) ==
+  if (HandleSaverMessage(*windowHost, reinterpret_cast<WindowHandle>(window), message, wParam) ==
       MessageResult::kHandled) {
     return 0;
   }
@@ -141,7 +158,9 @@ void SetSaverRunning(bool running) {
 
 }  // namespace
 
-void RunSaverWindow(WindowHandle parent, int showCommand) {
+void RunSaverWindow(LibraryLoader& libraries, WindowHandle parent, int showCommand) {
+  Win32WindowHost host(libraries);
+  const HostScope scope(host);
   WNDCLASSA windowClass{};
   windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = SaverWindowProc;

@@ -23,13 +23,15 @@ class Win32DialogButtons final : public DialogButtons {
   HWND dialog_;
 };
 
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (saverContext == nullptr) {
     return FALSE;
   }
   Win32DialogButtons buttons(dialog);
   switch (message) {
     case WM_INITDIALOG:
+      // The store the run was given, kept with the dialog for OK.
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       ShowSettings(*saverContext, buttons);
       // Checking a radio makes it a tab stop, and the density radios come first in the template:
       // left to the system, the focus would start on one of them. It starts on OK.
@@ -39,7 +41,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       switch (SettingsCommand(LOWORD(wParam))) {
         case DialogAction::kSaveAndClose:
           TakeSettings(*saverContext, buttons);
-          saverContext->SaveSettings(PlatformSettingsStore());
+          saverContext->SaveSettings(
+              *reinterpret_cast<SettingsStore*>(GetWindowLongPtrA(dialog, DWLP_USER)));
           EndDialog(dialog, IDOK);
           break;
         case DialogAction::kClose:
@@ -56,7 +59,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-void ShowSettingsDialog(WindowHandle owner) {
+void ShowSettingsDialog(SettingsStore& settings, WindowHandle owner) {
   DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance), MAKEINTRESOURCEA(104),
-                  reinterpret_cast<HWND>(owner), SettingsDialogProc, 0);
+                  reinterpret_cast<HWND>(owner), SettingsDialogProc,
+                  reinterpret_cast<LPARAM>(&settings));
 }

@@ -3,5 +3,7 @@
 
 #include "base/handles.h"
 
-// Shows the settings dialog modally, owned by `owner`; its OK stores the settings.
-void ShowSettingsDialog(WindowHandle owner);
+class SettingsStore;
+
+// Shows the settings dialog modally, owned by `owner`; its OK stores the settings into `settings`.
+void ShowSettingsDialog(SettingsStore& settings, WindowHandle owner);

@@ -30,13 +30,13 @@ int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
       break;
     case kConfigure:
       if (services.showSettingsDialog) {
-        services.showSettingsDialog(parentWindow);
+        services.showSettingsDialog(services.settings, parentWindow);
       }
       break;
     case kPreview:
     case kSaver:
       if (services.runSaverWindow) {
-        services.runSaverWindow(parentWindow, showCommand);
+        services.runSaverWindow(services.libraries, parentWindow, showCommand);
       }
       break;
     default:

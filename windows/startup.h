@@ -17,7 +17,8 @@ class SoundSystem;
 extern ModuleHandle moduleInstance;
 extern WindowHandle parentWindow;
 
-// What start-up needs of the platform: its services and the activities of the run modes.
+// What start-up needs of the platform: its services and the activities of the run modes, which
+// are handed the services they use (the clock reaches the frames as the run's frameClock).
 struct StartupServices {
   Clock& clock;
   SettingsStore& settings;
@@ -25,8 +26,9 @@ struct StartupServices {
   SoundSystem& sound;
   ProgramResources& resources;
   std::function<WindowHandle()> foregroundWindow;
-  std::function<void(WindowHandle owner)> showSettingsDialog;
-  std::function<void(WindowHandle parent, int showCommand)> runSaverWindow;
+  std::function<void(SettingsStore& settings, WindowHandle owner)> showSettingsDialog;
+  std::function<void(LibraryLoader& libraries, WindowHandle parent, int showCommand)>
+      runSaverWindow;
 };
 
 // Reads the millisecond timer for the seed, parses the command line, begins the run (the generator

@@ -92,12 +92,17 @@ TEST(Startup, EachCommandLineRunsItsOneActivityWithTheSettingsLoaded) {
     const auto seen = [&](const std::string& what) {
       activity = saverContext != nullptr && saverContext->params[kTempoParam] == 3 ? what : "?";
     };
+    // Each activity is handed the run's own services.
     // clang-format off
     const StartupServices services{clock, settings, libraries, sound, resources,
         [] { return WindowHandle{99}; },
-        [&](WindowHandle owner) { seen("dialog " + std::to_string(owner)); },
-        [&](WindowHandle parent, int show) {
-          seen("saver " + std::to_string(parent) + " " + std::to_string(show));
+        [&](SettingsStore& store, WindowHandle owner) {
+          seen(&store == &settings ? "dialog " + std::to_string(owner) : "another store");
+        },
+        [&](LibraryLoader& loader, WindowHandle parent, int show) {
+          seen(&loader == &libraries && frameClock == &clock
+                   ? "saver " + std::to_string(parent) + " " + std::to_string(show)
+                   : "other services");
         }};
     // clang-format on
     EXPECT_EQ(SaverMain(nullptr, c.line, 5, services), 0) << c.line;
