@@ -141,7 +141,7 @@ bool SampleVoice::FillVoiceBuffer(const unsigned char* source) {
 }
 
 void SampleVoice::Play(std::int32_t volume, std::int32_t pan, std::uint32_t startOffset,
-                       bool looping) {
+                       bool looping, const PlayTime& at) {
   if (soundDevice == nullptr || voiceBuffer == nullptr || sampleData == nullptr ||
       sampleBytes == 0 || enabled == 0) {
     return;
@@ -150,8 +150,8 @@ void SampleVoice::Play(std::int32_t volume, std::int32_t pan, std::uint32_t star
   voiceBuffer->SetVolume(volume);
   voiceBuffer->SetPan(pan);
   const std::uint32_t flags = looping ? kDsbplayLooping : 0;
-  if (voiceBuffer->Play(0, 0, flags) == kDsErrBufferLost) {
+  if (voiceBuffer->Play(0, 0, flags, at) == kDsErrBufferLost) {
     FillVoiceBuffer(sampleData);
-    voiceBuffer->Play(0, 0, flags);
+    voiceBuffer->Play(0, 0, flags, at);
   }
 }

@@ -38,7 +38,9 @@ class SampleVoice {
   bool LoadFromMemory(const void* riffStart, std::size_t imageBytes, WindowHandle ownerWindow);
   // Starts the sample at `startOffset` bytes with `volume` (hundredths of a dB, 0 full, -10000
   // silent) and `pan` (-10000 left to 10000 right). A sounding voice restarts from the offset.
-  void Play(std::int32_t volume, std::int32_t pan, std::uint32_t startOffset, bool looping);
+  // `at` is the instant the play is due, which the sound device honours or not.
+  void Play(std::int32_t volume, std::int32_t pan, std::uint32_t startOffset, bool looping,
+            const PlayTime& at = PlayTime());
 
   SoundBuffer* primaryBuffer;
   const unsigned char* sampleData;

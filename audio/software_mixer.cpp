@@ -27,29 +27,54 @@ void GainsFor(std::int32_t volume, std::int32_t pan, float* left, float* right) 
   *right = gain * (pan < 0 ? GainOf(pan) : 1.0f);
 }
 
+namespace {
+
+// Adds frames [from, to) of the block from what the voice plays, moving it on.
+void MixRun(MixVoice& voice, float* sum, std::size_t from, std::size_t to) {
+  for (std::size_t i = from; i < to && voice.playing; ++i) {
+    if (voice.position >= voice.frameCount) {
+      if (!voice.looping || voice.frameCount == 0) {
+        voice.playing = false;
+        break;
+      }
+      voice.position = 0;
+    }
+    const std::int16_t* frame = voice.frames + 2 * static_cast<std::size_t>(voice.position);
+    sum[2 * i] += frame[0] * voice.gainLeft;
+    sum[2 * i + 1] += frame[1] * voice.gainRight;
+    ++voice.position;
+  }
+  if (voice.playing && voice.position >= voice.frameCount && !voice.looping) {
+    voice.playing = false;
+  }
+}
+
+}  // namespace
+
 void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* out,
-               std::size_t frameCount) {
+               std::size_t frameCount, std::uint64_t firstFrame) {
   float sum[kBlockFrames * 2];
   for (std::size_t done = 0; done < frameCount;) {
     const std::size_t block = std::min(kBlockFrames, frameCount - done);
+    const std::uint64_t blockFrame = firstFrame + done;
     std::fill(sum, sum + block * 2, 0.0f);
     for (std::size_t v = 0; v < voiceCount; ++v) {
       MixVoice& voice = *voices[v];
-      for (std::size_t i = 0; i < block && voice.playing; ++i) {
-        if (voice.position >= voice.frameCount) {
-          if (!voice.looping || voice.frameCount == 0) {
-            voice.playing = false;
-            break;
-          }
-          voice.position = 0;
-        }
-        const std::int16_t* frame = voice.frames + 2 * static_cast<std::size_t>(voice.position);
-        sum[2 * i] += frame[0] * voice.gainLeft;
-        sum[2 * i + 1] += frame[1] * voice.gainRight;
-        ++voice.position;
+      std::size_t takeover = block;
+      if (voice.startPending && voice.startFrame < blockFrame + block) {
+        takeover = voice.startFrame <= blockFrame
+                       ? 0
+                       : static_cast<std::size_t>(voice.startFrame - blockFrame);
       }
-      if (voice.playing && voice.position >= voice.frameCount && !voice.looping) {
-        voice.playing = false;
+      MixRun(voice, sum, 0, takeover);
+      if (takeover < block) {
+        voice.startPending = false;
+        voice.position = std::min(voice.start.position, voice.frameCount);
+        voice.looping = voice.start.looping;
+        voice.gainLeft = voice.start.gainLeft;
+        voice.gainRight = voice.start.gainRight;
+        voice.playing = true;
+        MixRun(voice, sum, takeover, block);
       }
     }
     for (std::size_t i = 0; i < block * 2; ++i) {
@@ -60,12 +85,12 @@ void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* ou
   }
 }
 
-// Devices and buffers live in the mixer's shared state. One mutex guards the voice table: the
-// program's thread plays, sets volumes and pans while an audio thread renders; each holds it only
-// for a few field writes or one block's mix, never while waiting on anything.
-// A device keeps the state alive until its
-// last release, so voices that outlive the mixer (they are static) still release safely; buffers
-// left unreleased when their device goes are freed with the state, as DirectSound frees them.
+// Devices and buffers live in the mixer's shared state. One mutex guards the voice table and the
+// clock: the program's thread plays, sets volumes and pans while an audio thread renders; each
+// holds it only for a few field writes or one block's mix, never while waiting on anything.
+// A device keeps the state alive until its last release, so voices that outlive the mixer (they
+// are static) still release safely; buffers left unreleased when their device goes are freed with
+// the state, as DirectSound frees them.
 struct SoftwareMixer::State {
   struct Buffer;
   struct Device;
@@ -73,6 +98,20 @@ struct SoftwareMixer::State {
   std::vector<std::unique_ptr<Device>> devices;
   std::vector<MixVoice*> sounding;  // reserved at buffer creation, so Render never allocates
   std::mutex mutex;
+  std::uint64_t rendered = 0;
+  StreamClock clock{kMixRate};
+  std::uint32_t latency = 0;
+  std::uint32_t longestWait = 10 * kMixRate;
+
+  // The stream frame a play due at `at` starts on.
+  std::uint64_t StartFrame(const PlayTime& at) const {
+    if (!at.timed || !clock.Anchored()) {
+      return rendered;
+    }
+    const std::int64_t due = clock.FrameOf(at.ms) + latency;
+    const auto next = static_cast<std::int64_t>(rendered);
+    return due > next && due - next <= longestWait ? static_cast<std::uint64_t>(due) : rendered;
+  }
 };
 
 struct SoftwareMixer::State::Device final : SoundDevice {
@@ -101,6 +140,9 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
   int references = 1;
   std::vector<std::int16_t> frames;  // the buffer's memory, stereo 16-bit
   MixVoice voice;
+  // Position, volume and pan as set: they take effect with the next play, on its frame, so that
+  // what the buffer still sounds goes on unchanged until then.
+  MixStart next;
   std::int32_t volume = 0;
   std::int32_t pan = 0;
 
@@ -128,28 +170,32 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
   std::int32_t Restore() override { return kDsOk; }
   std::int32_t SetCurrentPosition(std::uint32_t position) override {
     const std::lock_guard<std::mutex> lock(device->state->mutex);
-    voice.position = std::min(position / 4, voice.frameCount);
+    next.position = std::min(position / 4, voice.frameCount);
     return kDsOk;
   }
   std::int32_t SetVolume(std::int32_t value) override {
     const std::lock_guard<std::mutex> lock(device->state->mutex);
     volume = value;
-    GainsFor(volume, pan, &voice.gainLeft, &voice.gainRight);
+    GainsFor(volume, pan, &next.gainLeft, &next.gainRight);
     return kDsOk;
   }
   std::int32_t SetPan(std::int32_t value) override {
     const std::lock_guard<std::mutex> lock(device->state->mutex);
     pan = value;
-    GainsFor(volume, pan, &voice.gainLeft, &voice.gainRight);
+    GainsFor(volume, pan, &next.gainLeft, &next.gainRight);
     return kDsOk;
   }
-  std::int32_t Play(std::uint32_t, std::uint32_t, std::uint32_t flags) override {
+  // A play sets the buffer's start for its frame; a later play before that frame replaces it.
+  std::int32_t Play(std::uint32_t, std::uint32_t, std::uint32_t flags,
+                    const PlayTime& at) override {
     if (primary) {
       return kDsOk;
     }
     const std::lock_guard<std::mutex> lock(device->state->mutex);
-    voice.looping = (flags & kDsbplayLooping) != 0;
-    voice.playing = true;
+    next.looping = (flags & kDsbplayLooping) != 0;
+    voice.start = next;
+    voice.startFrame = device->state->StartFrame(at);
+    voice.startPending = true;
     return kDsOk;
   }
   void Release() override {
@@ -159,6 +205,7 @@ struct SoftwareMixer::State::Buffer final : SoundBuffer {
     }
     if (references == 0) {
       voice.playing = false;
+      voice.startPending = false;
     }
   }
 };
@@ -207,10 +254,33 @@ void SoftwareMixer::Render(std::int16_t* out, std::size_t frameCount) {
   const std::lock_guard<std::mutex> lock(state_->mutex);
   state_->sounding.clear();
   for (const auto& buffer : state_->buffers) {
-    if (!buffer->primary && buffer->Live() && buffer->voice.playing) {
+    if (!buffer->primary && buffer->Live() &&
+        (buffer->voice.playing || buffer->voice.startPending)) {
       state_->sounding.push_back(&buffer->voice);
     }
   }
   std::memset(out, 0, frameCount * 2 * sizeof(std::int16_t));
-  MixVoices(state_->sounding.data(), state_->sounding.size(), out, frameCount);
+  MixVoices(state_->sounding.data(), state_->sounding.size(), out, frameCount, state_->rendered);
+  state_->rendered += frameCount;
+}
+
+std::uint64_t SoftwareMixer::RenderedFrames() const {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->rendered;
+}
+
+void SoftwareMixer::AnchorClock(std::uint64_t frame, double ms) {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->clock.Anchor(frame, ms);
+}
+
+void SoftwareMixer::FollowClock(double ms) {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->clock.Follow(state_->rendered, ms);
+}
+
+void SoftwareMixer::SetLatency(std::uint32_t latencyFrames, std::uint32_t longestWaitFrames) {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->latency = latencyFrames;
+  state_->longestWait = longestWaitFrames;
 }

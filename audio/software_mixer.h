@@ -6,11 +6,22 @@
 #include <cstdint>
 #include <memory>
 
+#include "audio/stream_clock.h"
 #include "base/sound_device.h"
 
 inline constexpr std::uint32_t kMixRate = 44100;
 
-// One sounding buffer as the mixer sees it: 16-bit stereo frames and the gains of each side.
+// How a buffer sounds from a given frame on: where in its frames, how loud on each side, once or
+// over and over.
+struct MixStart {
+  std::uint32_t position = 0;
+  bool looping = false;
+  float gainLeft = 1.0f;
+  float gainRight = 1.0f;
+};
+
+// One buffer as the mixer sees it: 16-bit stereo frames, what it plays now, and the start a play
+// has set for a frame still to come.
 struct MixVoice {
   const std::int16_t* frames = nullptr;  // interleaved left, right
   std::uint32_t frameCount = 0;
@@ -19,13 +30,17 @@ struct MixVoice {
   bool looping = false;
   float gainLeft = 1.0f;
   float gainRight = 1.0f;
+  bool startPending = false;
+  std::uint64_t startFrame = 0;  // the stream frame at which `start` takes over
+  MixStart start;
 };
 
-// Adds every playing voice into `out` (`frameCount` stereo frames), summing in float and clipping
-// once to 16 bits, and moves each voice on. A one-shot stops at its end; a loop wraps. Allocates
-// nothing.
+// Adds every playing voice into `out` (`frameCount` stereo frames, the first of them stream frame
+// `firstFrame`), summing in float and clipping once to 16 bits, and moves each voice on. A pending
+// start takes over on its frame, cutting what the voice played before. A one-shot stops at its
+// end; a loop wraps. Allocates nothing.
 void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* out,
-               std::size_t frameCount);
+               std::size_t frameCount, std::uint64_t firstFrame);
 
 // DirectSound's level laws: a volume of v hundredths of a dB is a gain of 10^(v/2000), -10000 and
 // below silent; a positive pan takes pan/100 dB off the left side, a negative one off the right.
@@ -42,6 +57,18 @@ class SoftwareMixer final : public SoundSystem {
 
   // Renders the next `frameCount` frames of every live buffer of every live device.
   void Render(std::int16_t* out, std::size_t frameCount);
+  // The frames rendered so far: the stream frame the next Render begins with.
+  std::uint64_t RenderedFrames() const;
+
+  // Timed plays. The stream's frame `frame` stands for timer instant `ms` (AnchorClock); or, in a
+  // stream that runs in real time, the next frame rendered will be heard at `ms` (FollowClock,
+  // before each Render). A timed play then starts `latencyFrames` after its instant's frame, or
+  // with the next frame rendered when that has gone by. A play due further ahead than
+  // `longestWaitFrames` (10 s unless set) cannot be placed by the clock (it has jumped, or was not
+  // running yet) and starts with the next frame too, as does any play without a clock or time.
+  void AnchorClock(std::uint64_t frame, double ms);
+  void FollowClock(double ms);
+  void SetLatency(std::uint32_t latencyFrames, std::uint32_t longestWaitFrames);
 
  private:
   std::shared_ptr<State> state_;

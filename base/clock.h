@@ -10,6 +10,9 @@ class Clock {
 
   // The millisecond timer (timeGetTime): drives the step clock and seeds the generator.
   virtual std::uint32_t Milliseconds() = 0;
+  // The same timer with its fraction, within [0, 2^32): where a mix of our own places instants.
+  // A clock that knows no finer time gives its Milliseconds().
+  virtual double PreciseMilliseconds() { return Milliseconds(); }
   // The system tick count (GetTickCount): measures the password grace period.
   virtual std::uint32_t TickCount() = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;

@@ -54,6 +54,18 @@ inline WaveFormat StereoPcm44100() {
   return format;
 }
 
+// When a play is due, on the millisecond timer: the instant its step began, in milliseconds with
+// their fraction (a step is not a whole number of them), within [0, 2^32) as the timer wraps. An
+// untimed play is due at once. DirectSound starts every play when it is called; a mix of our own
+// starts a timed one on that instant's sample.
+struct PlayTime {
+  double ms = 0;
+  bool timed = false;
+};
+
+// The timer's span: instants are compared modulo it.
+inline constexpr double kTimerSpanMs = 4294967296.0;
+
 // A DSBUFFERDESC's fields; its size field is the implementation's business.
 struct SoundBufferDesc {
   std::uint32_t flags = 0;
@@ -74,8 +86,8 @@ class SoundBuffer {
   virtual std::int32_t SetCurrentPosition(std::uint32_t position) = 0;
   virtual std::int32_t SetVolume(std::int32_t volume) = 0;
   virtual std::int32_t SetPan(std::int32_t pan) = 0;
-  virtual std::int32_t Play(std::uint32_t reserved, std::uint32_t priority,
-                            std::uint32_t flags) = 0;
+  virtual std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
+                            const PlayTime& at) = 0;
   virtual void Release() = 0;
 
  protected:

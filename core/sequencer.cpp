@@ -19,7 +19,8 @@ int Draw(int modulus) { return DrawRandom() % modulus; }
 
 std::uint8_t& Cell(int track, int step) { return engine.PatternMatrix[track * kSteps + step]; }
 
-void Trigger(int step) {
+// `at` is the instant the step began, which each play carries to the sound device.
+void Trigger(int step, const PlayTime& at) {
   const double dayFactor = view.dayMode ? -1000.0 : -2000.0;
   const double spinRadians = static_cast<double>(view.tableSpin) *
                              static_cast<double>(3.141593f) * static_cast<double>(0.0055555557f);
@@ -31,7 +32,7 @@ void Trigger(int step) {
     const auto volume = static_cast<std::int32_t>(engine.trackLevel[track] * dayFactor);
     const double place = static_cast<double>(track) / engine.trackCount * 20000.0 - 10000.0;
     const auto pan = static_cast<std::int32_t>(facing * place);
-    SampleBank[track].Play(volume, pan, 0, false);
+    SampleBank[track].Play(volume, pan, 0, false, at);
   }
 }
 
@@ -83,7 +84,9 @@ void SequencerTick() {
   const int step = std::min(static_cast<int>(static_cast<float>(r) / engine.stepPeriodMs), 7);
   engine.currentStep = step;
   if (step != engine.previousStep) {
-    Trigger(step);
+    // The step began `step` step periods into the bar, which began r ms before this tick.
+    const double began = static_cast<double>(frameTimeMs - r) + step * static_cast<double>(engine.stepPeriodMs);
+    Trigger(step, PlayTime{std::fmod(began, kTimerSpanMs), true});
   }
   engine.previousStep = step;
 

@@ -155,8 +155,11 @@ std::string PlaysJson(const std::vector<RecordedPlay>& plays) {
     if (json.size() > 1) {
       json += ',';
     }
+    // The instant the play is due at, on the timer, to the microsecond.
+    char at[32];
+    std::snprintf(at, sizeof at, "%.3f", play.at.ms);
     json += '[' + std::to_string(play.track) + ',' + std::to_string(play.volume) + ',' +
-            std::to_string(play.pan) + ']';
+            std::to_string(play.pan) + ',' + at + ']';
   }
   return json + ']';
 }
@@ -346,6 +349,8 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
     std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", named, kLoadedSlots);
   }
   recorder.TakePlays();
+  // The sound's first sample is the render's first instant.
+  mixer.AnchorClock(0, options.startMs);
 
   trace.Write(JsonLine()
                   .Uint("seed", options.seed)
@@ -376,6 +381,7 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   std::uint64_t pictures = 0;
   bool ok = true;
   bool encoderGone = false;
+  std::uint64_t mixedToMs = 0;
   for (std::uint64_t frame = 0; frame < frames && ok && interrupted == 0; ++frame) {
     const std::uint64_t elapsedMs = frame * 1000 / options.fps;
     const std::uint64_t atMs = options.startMs + elapsedMs;
@@ -389,10 +395,12 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
                       .Uint("t", frameTime));
     }
     clock.now = frameTime;
-    // What has sounded up to this frame is mixed before its plays start.
+    // The sound is mixed up to the previous frame: this frame's plays are due at the instants
+    // their steps began, since then, and each starts on its own sample.
     {
       const StageTimer timer(times.mix);
-      ok = sound.RenderTo(SampleAt(elapsedMs)) || Fail("cannot write the sound");
+      ok = sound.RenderTo(SampleAt(mixedToMs)) || Fail("cannot write the sound");
+      mixedToMs = elapsedMs;
     }
     {
       const StageTimer timer(times.draw);

@@ -46,9 +46,10 @@ class RecordingBuffer final : public SoundBuffer {
     pan_ = pan;
     return inner_->SetPan(pan);
   }
-  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags) override {
-    log_->plays.push_back(RecordedPlay{track, volume_, pan_});
-    return inner_->Play(reserved, priority, flags);
+  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
+                    const PlayTime& at) override {
+    log_->plays.push_back(RecordedPlay{track, volume_, pan_, at});
+    return inner_->Play(reserved, priority, flags, at);
   }
   void Release() override {
     inner_->Release();

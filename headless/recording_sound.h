@@ -1,5 +1,5 @@
 // A sound system between the sample voices and a real one (the software mixer) that notes every
-// Play: which track, at what volume and pan, in call order.
+// Play: which track, at what volume and pan, due when, in call order.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@ struct RecordedPlay {
   int track = -1;  // -1 for a buffer never named with NameTrack
   std::int32_t volume = 0;
   std::int32_t pan = 0;
+  PlayTime at;
 };
 
 class RecordingSoundSystem final : public SoundSystem {

@@ -280,7 +280,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
 }
 
 const char* RenderUsage() {
-  return R"(usage: ostinel-render [options]
+  return R"(Usage: ostinel-render [options]
 
 Runs the saver's frames offscreen (OSMesa) against a virtual clock and writes what a person would
 see and hear: PNG frames, the sound as a WAVE file, and a trace of every sample played.
@@ -306,7 +306,7 @@ see and hear: PNG frames, the sound as a WAVE file, and a trace of every sample 
   --event MS:KEY    the user's action before the first frame whose time (T0 + elapsed, not wrapped)
                     is at least MS; KEY is space (transform the pattern), enter (day/night),
                     down or rclick (clear the pattern). Repeatable; same times apply in order.
-  -h, --help        this text
+  -h, --help        this help, then exit
   --version         the version, then exit
 
 Writes DIR/audio.wav (44100 Hz 16-bit stereo, S seconds), DIR/trace.jsonl and the frames.

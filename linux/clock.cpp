@@ -10,10 +10,15 @@ namespace {
 class MonotonicClock final : public Clock {
  public:
   std::uint32_t Milliseconds() override {
+    return static_cast<std::uint32_t>(PreciseMilliseconds());
+  }
+  double PreciseMilliseconds() override {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+    const std::uint32_t ms = static_cast<std::uint32_t>(
+        static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+        static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+    return ms + static_cast<double>(now.tv_nsec % 1000000) / 1e6;
   }
   std::uint32_t TickCount() override { return Milliseconds(); }
   void Sleep(std::uint32_t milliseconds) override {

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
            RunPlatform{PlatformClock(), output.IsOpen() ? &mixer : nullptr, PlatformResources()},
            seed);
 
-  const int status = RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer); });
+  const int status = RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer, PlatformClock()); });
 
   output.Close();
   if (soundLock >= 0) {

@@ -6,14 +6,18 @@
 #include <signal.h>
 
 #include "audio/software_mixer.h"
+#include "base/clock.h"
 
 namespace {
 
-constexpr std::size_t kBlockFrames = 128;  // 2.9 ms: how late a play can start being mixed
+constexpr std::size_t kBlockFrames = 128;  // 2.9 ms
 constexpr std::uint32_t kFrameBytes = 4;
-// What the server holds ahead of the speaker, about 15 ms; with one block that keeps a play's
-// onset well within 30 ms.
-constexpr std::uint32_t kTargetBytes = 661 * kFrameBytes;
+// What the server holds ahead of the speaker, 15 ms.
+constexpr std::uint32_t kTargetFrames = 661;
+constexpr std::uint32_t kTargetBytes = kTargetFrames * kFrameBytes;
+// How long after its instant a play is heard: time for the frame that sees its step to come (a
+// frame every 16.7 ms, some late), to hand the play over, and for the server's buffer to play out.
+constexpr std::uint32_t kPlayLatencyFrames = 38 * kMixRate / 1000;
 
 }  // namespace
 
@@ -40,11 +44,15 @@ bool PulseOutput::Open(const char* applicationName, std::string* error) {
   return true;
 }
 
-void PulseOutput::Start(SoftwareMixer& mixer) {
+void PulseOutput::Start(SoftwareMixer& mixer, Clock& clock) {
   if (stream_ == nullptr || running_) {
     return;
   }
   mixer_ = &mixer;
+  clock_ = &clock;
+  // A play is due when its step began, never later than now; one that the clock puts further
+  // ahead than the latency meets a clock that does not keep time yet (the stream starting).
+  mixer.SetLatency(kPlayLatencyFrames, kPlayLatencyFrames);
   running_ = true;
   thread_ = std::thread([this] { Pump(); });
 }
@@ -58,6 +66,13 @@ void PulseOutput::Pump() {
   pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
   std::int16_t block[kBlockFrames * 2];
   while (running_.load(std::memory_order_relaxed)) {
+    // The block about to be mixed is heard once what the server holds has played: that instant
+    // ties the timer to the stream, underruns and the sound card's drift included.
+    int error = 0;
+    const pa_usec_t held = pa_simple_get_latency(stream_, &error);
+    if (held != static_cast<pa_usec_t>(-1)) {
+      mixer_->FollowClock(clock_->PreciseMilliseconds() + static_cast<double>(held) / 1000.0);
+    }
     mixer_->Render(block, kBlockFrames);  // holds the mixer's lock only while mixing
     if (pa_simple_write(stream_, block, sizeof block, nullptr) < 0) {
       break;

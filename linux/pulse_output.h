@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+class Clock;
 class SoftwareMixer;
 struct pa_simple;
 
@@ -23,8 +24,10 @@ class PulseOutput {
   bool Open(const char* applicationName, std::string* error);
   bool IsOpen() const { return stream_ != nullptr; }
 
-  // Starts the audio thread, which renders `mixer` block by block until Close.
-  void Start(SoftwareMixer& mixer);
+  // Starts the audio thread, which renders `mixer` block by block until Close, laying `clock`'s
+  // instants onto the stream: a timed play is heard a constant 38 ms after the instant it is due
+  // at, or as soon as it can be when it comes later than that.
+  void Start(SoftwareMixer& mixer, Clock& clock);
 
   // Ends the thread, fades the sound out over one block so that it ends without a click, lets
   // the server play what it holds and closes the stream.
@@ -35,6 +38,7 @@ class PulseOutput {
 
   pa_simple* stream_ = nullptr;
   SoftwareMixer* mixer_ = nullptr;
+  Clock* clock_ = nullptr;
   std::thread thread_;
   std::atomic<bool> running_{false};
 };

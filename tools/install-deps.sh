@@ -12,6 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils libpulse0 sox ffmpeg
   nsis unzip
   pkg-config libx11-dev libgl-dev libpulse-dev dpkg-dev xscreensaver xscreensaver-gl
+  help2man man-db lintian
 )
 
 missing=()

@@ -37,7 +37,9 @@ class DirectSoundBuffer final : public SoundBuffer {
   }
   std::int32_t SetVolume(std::int32_t volume) override { return Code(buffer_->SetVolume(volume)); }
   std::int32_t SetPan(std::int32_t pan) override { return Code(buffer_->SetPan(pan)); }
-  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags) override {
+  // DirectSound starts a play when it is called, whatever instant it is due at.
+  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
+                    const PlayTime&) override {
     return Code(buffer_->Play(reserved, priority, flags));
   }
   void Release() override {

@@ -44,8 +44,14 @@ struct Buffer final : SoundBuffer {
   }
   std::int32_t SetVolume(std::int32_t v) override { return Log("SetVolume" + Words({v})); }
   std::int32_t SetPan(std::int32_t p) override { return Log("SetPan" + Words({p})); }
-  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags) override {
-    return Log("Play" + Words({reserved, priority, flags}), Lose(state->playLosses));
+  // A timed play notes its instant: "b2.Play 0 0 0 at 1083.250".
+  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
+                    const PlayTime& at) override {
+    char instant[40] = "";
+    if (at.timed) {
+      std::snprintf(instant, sizeof instant, " at %.3f", at.ms);
+    }
+    return Log("Play" + Words({reserved, priority, flags}) + instant, Lose(state->playLosses));
   }
   void Release() override { Log("Release"); }
 };

@@ -46,7 +46,7 @@ int main() {
     }
   });
   while (loud == 0) {
-    voices[0]->Play(0, 0, 0);  // until the audio thread runs
+    voices[0]->Play(0, 0, 0, PlayTime());  // until the audio thread runs
   }
   const long before = allocations.load();
   for (int i = 0; i < 20000; ++i) {
@@ -54,7 +54,7 @@ int main() {
     voice->SetCurrentPosition(0);
     voice->SetVolume(-(i % 2000));
     voice->SetPan(i % 20001 - 10000);
-    voice->Play(0, 0, 0);
+    voice->Play(0, 0, 0, PlayTime());
   }
   const long during = allocations.load() - before;
   running = false;
