@@ -40,22 +40,22 @@ extern InputState input;
 // in index order, destroyed at exit in reverse order.
 extern SampleVoice SampleBank[kSampleSlots];
 
-// The run mode (core/shared_state.cpp): set by each entry point before its activity; read by the input
-// rules and the Windows saver window. 0 when the command line names none.
+// Set by each entry point through BeginRun (core/saver_run.h), which every run, test and benchmark
+// starts with, and taken back by EndRun; defined in core/shared_state.cpp:
+// - runMode: the run mode, read by the input rules and the Windows saver window; 0 when the
+//   command line names none. It keeps its value after the run.
+// - saverContext: the run's settings and window state, owned by the entry point, null outside a
+//   run; read by the input rules, the view's set-up, the sequencer's configuration and the
+//   settings dialog.
+// - frameClock: the run's clock: the millisecond timer a frame reads into frameTimeMs and the
+//   tick count of the password grace period.
 extern std::int32_t runMode;
-
-// The run's settings and window state (core/shared_state.cpp): owned by the entry point, which points
-// this at it while the run mode's activity runs (null otherwise); read by the input rules, the
-// view's set-up, the sequencer's configuration and the settings dialog.
 extern SaverContext* saverContext;
-
-// The clock of the run (core/shared_state.cpp): the millisecond timer a frame reads into frameTimeMs
-// and the tick count of the password grace period. Set before the first frame.
 extern Clock* frameClock;
 
 // The sound globals (audio/sample_voice.cpp, with the voices that use them). soundPlatform is what
-// the entry point hands the voices: the device factory, the clock they wait on between device
-// attempts, the program's resources; set once before the first load. The device is shared by all
+// the run hands the voices (BeginRun): the device factory, the clock they wait on between device
+// attempts, the program's resources; set before the first load. The device is shared by all
 // voices and released with the last voice destroyed. soundDeviceUnavailable is set once a load's
 // device attempts have ended without a device: later loads then fail at once instead of making a
 // machine without sound wait 4.5 s for each of them.

@@ -83,5 +83,6 @@ set(CPACK_STRIP_FILES ON)
 include(CPack)
 
 if(OSTINEL_TESTS)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/linux/package ${PROJECT_BINARY_DIR}/tests/linux/package)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/linux/package
+                   ${PROJECT_BINARY_DIR}/tests/linux/package)
 endif()

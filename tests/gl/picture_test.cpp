@@ -191,7 +191,8 @@ TEST_F(SceneTest, DragsTiltSpinAndMoveTheDepthWithinItsRange) {
 }
 
 TEST_F(PictureTest, DayAndNightSetTheBackgroundFromTheNextFrame) {
-  // From night: day by Enter, night by Enter, day by the dice (a seed whose day die at step 7 is 9).
+  // From night: day by Enter, night by Enter, day by the dice (a seed whose day die at step 7 is
+  // 9, as in the engine's tests).
   const auto enter = [] { ApplySceneAction(SceneAction::kDayNight); };
   const auto dice = [] {
     Configure(3);
