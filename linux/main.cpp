@@ -109,7 +109,9 @@ int main(int argc, char** argv) {
            RunPlatform{PlatformClock(), output.IsOpen() ? &mixer : nullptr, PlatformResources()},
            seed);
 
-  const int status = RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer, PlatformClock()); });
+  // The audio thread lays the run's clock, the one the frames read, onto the stream.
+  const int status =
+      RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer, *frameClock); });
 
   output.Close();
   if (soundLock >= 0) {
