@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "audio/wave.h"
-#include "platform/clock.h"
-#include "platform/program_resources.h"
+#include "base/clock.h"
+#include "base/program_resources.h"
 
+// The sound globals, declared with the rest of the process-wide state.
 SoundPlatform soundPlatform;
 SoundDevice* soundDevice = nullptr;
 std::int32_t liveVoiceCount = 0;

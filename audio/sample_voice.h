@@ -5,27 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/handles.h"
-#include "platform/sound_device.h"
+#include "base/handles.h"
+#include "base/sound_device.h"
 
 class Clock;
 class ProgramResources;
 
 // Where the voices find the platform: the device factory, the clock they wait on between device
-// attempts, and the program's resources. Set once before the first load.
+// attempts, and the program's resources. The voices read it from `soundPlatform`, and share one
+// device (`soundDevice`), released with the last voice destroyed.
 struct SoundPlatform {
   SoundSystem* system = nullptr;
   Clock* clock = nullptr;
   ProgramResources* resources = nullptr;
 };
-extern SoundPlatform soundPlatform;
-
-// Shared by all voices. The device is released with the last voice destroyed.
-extern SoundDevice* soundDevice;
-extern std::int32_t liveVoiceCount;
-// Set once a load's device attempts have ended without a device: later loads then fail at once
-// instead of making a machine without sound wait 4.5 s for each of them.
-extern bool soundDeviceUnavailable;
 
 inline constexpr int kDeviceAttempts = 10;
 inline constexpr std::uint32_t kDeviceRetryDelayMs = 500;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/stream_clock.h"
-#include "platform/sound_device.h"
+#include "base/sound_device.h"
 
 inline constexpr std::uint32_t kMixRate = 44100;
 

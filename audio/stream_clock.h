@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/sound_device.h"
+#include "base/sound_device.h"
 
 class StreamClock {
  public:

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/sound_device.h"
+#include "base/sound_device.h"
 
 struct ParsedWave {
   WaveFormat format;  // the first "fmt " chunk's fields; those past its end are 0

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Regenerates the settings dialog's picture (resources/picture.bmp, bitmap 159) from a frame of
-# ostinel-render, and the icons (resources/ostinel.ico, icon group 1). Both outputs are committed.
+# Regenerates the settings dialog's picture (windows/picture.bmp, bitmap 159) from a frame of
+# ostinel-render, and the icons (windows/ostinel.ico, icon group 1). Both outputs are committed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -13,9 +13,9 @@ cmake --build --preset native --target ostinel-render make_picture make_icons
 out=build/native/picture
 rm -rf "$out"
 LSAN_OPTIONS=suppressions=tests/gl/lsan.supp:print_suppressions=0 \
-  build/native/tools/render/ostinel-render \
+  build/native/headless/ostinel-render \
   --seed 3 --tempo 3 --transient 2 --density 1 --rotation 2 --event 0:space \
   --seconds 3.25 --fps 4 --frame-every 4 --size 1064x800 --out "$out" >/dev/null
-build/native/tools/make_picture "$out/frame_00012.png" resources/picture.bmp
+build/native/tools/make_picture "$out/frame_00012.png" windows/picture.bmp
 
-build/native/tools/make_icons resources/ostinel.ico
+build/native/tools/make_icons windows/ostinel.ico

@@ -2,7 +2,7 @@
 // as 32 × 32 and 16 × 16 images of 16 colours, and writes them as one .ico file.
 //
 //   cmake --build --preset native --target make_icons
-//   build/native/tools/make_icons resources/ostinel.ico
+//   build/native/tools/make_icons windows/ostinel.ico
 //
 // (tools/make-resources.sh runs this with the dialog's picture.) The output is committed.
 #include <algorithm>

@@ -1,14 +1,14 @@
 // Reduces a frame written by ostinel-render to the settings dialog's picture: a 133 × 100, 24-bit,
-// bottom-up BMP (resources/picture.bmp, bitmap 159). Its output is committed.
+// bottom-up BMP (windows/picture.bmp, bitmap 159). Its output is committed.
 //
 // The committed picture comes from these commands, run at the top of the tree (the render is one
 // command, on three lines here; tools/make-resources.sh runs exactly this):
 //
 //   cmake --build --preset native --target ostinel-render make_picture
-//   LSAN_OPTIONS=suppressions=tests/gl/lsan.supp build/native/tools/render/ostinel-render
+//   LSAN_OPTIONS=suppressions=tests/gl/lsan.supp build/native/headless/ostinel-render
 //       --seed 3 --tempo 3 --transient 2 --density 1 --rotation 2 --event 0:space
 //       --seconds 3.25 --fps 4 --frame-every 4 --size 1064x800 --out build/native/picture
-//   build/native/tools/make_picture build/native/picture/frame_00012.png resources/picture.bmp
+//   build/native/tools/make_picture build/native/picture/frame_00012.png windows/picture.bmp
 //
 // 1064 × 800 is eight times 133 × 100, so every picture pixel is the plain mean of an 8 × 8 block.
 // Any other size works too: the largest centred 133:100 crop is reduced with an area filter.

@@ -54,8 +54,9 @@ out="$root/out"
 mkdir -p "$out"
 rm -f "$out/screenshot.png" "$out/audio.wav"
 echo "no display: running $scr /s for 15 s on a virtual X server, Space pressed after 2 s"
-bash "$fixture" setup "$session"
+# Cleaned up however the run ends, a failed set-up included.
 trap 'bash "$fixture" cleanup "$session"' EXIT
+bash "$fixture" setup "$session"
 status=0
 bash "$fixture" exec "$session" bash "$root/tools/run-saver.sh" --session "$scr" "$out" || status=$?
 for file in screenshot.png audio.wav; do

@@ -30,7 +30,7 @@ class PageHost final : public WindowHost {
   SaverPoint pointer;
   bool closePosted = false;
 
-  std::uint32_t TickCount() override { return PlatformClock().TickCount(); }
+  std::uint32_t TickCount() override { return frameClock->TickCount(); }
   SaverPoint CursorPos() override { return pointer; }
   void PostClose(WindowHandle) override { closePosted = true; }
   void SendSetCursor(WindowHandle) override {}
@@ -45,6 +45,7 @@ struct Page {
   std::uint32_t seed = 0;
   SaverContext context;  // the settings the piece runs with
   SaverContext panel;    // the settings panel's choices, stored for the page's next start
+  SettingsStore* store = nullptr;  // where the panel's choices are kept
   WebAudioSound sound;
   PageHost host;
   bool contextLost = false;
@@ -178,7 +179,7 @@ EMSCRIPTEN_KEEPALIVE int ostinel_choose(const char* option, int value) {
     return 0;
   }
   SettingValue(page.panel, *setting) = value;
-  page.panel.SaveSettings(PlatformSettingsStore());
+  page.panel.SaveSettings(*page.store);
   return 1;
 }
 
@@ -195,14 +196,13 @@ int main(int argc, char** argv) {
   page.seed = page.options.seedGiven
                   ? page.options.seed
                   : static_cast<std::uint32_t>(std::floor(emscripten_random() * 4294967296.0));
-  SeedRandom(page.seed);
-  page.context.LoadSystemSettings(PlatformSettingsStore());
-  page.context.LoadSettings(PlatformSettingsStore());
+  page.store = &PlatformSettingsStore();
+  page.context.LoadSystemSettings(*page.store);
+  page.context.LoadSettings(*page.store);
   ApplyPageOptions(page.options, &page.context);
   page.panel = page.context;
-  saverContext = &page.context;
-  runMode = kSaver;
-  soundPlatform = SoundPlatform{&page.sound, &PlatformClock(), &PlatformResources()};
+  BeginRun(kSaver, page.context, RunPlatform{PlatformClock(), &page.sound, PlatformResources()},
+           page.seed);
 
   EmscriptenWebGLContextAttributes attributes;
   emscripten_webgl_init_context_attributes(&attributes);
@@ -223,8 +223,8 @@ int main(int argc, char** argv) {
   int height = 0;
   emscripten_get_canvas_element_size(kCanvas, &width, &height);
   OnSaverWindowCreated(page.host, kPageWindow);
-  frameClock = &PlatformClock();
-  SetUpRun(width, height, kPageWindow);
+  SetUpScene(width, height);
+  SetUpRun(kPageWindow);
   RenderFrame();  // the first frame at once, before the first animation frame
   emscripten_request_animation_frame_loop(Frame, nullptr);
   return 0;

@@ -6,16 +6,17 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/saver_context.h"
-#include "app/startup.h"
-#include "platform/program_resources.h"
 #include "audio/software_mixer.h"
-#include "display/gl.h"
-#include "display/renderer.h"
-#include "display/view.h"
-#include "engine/sample_bank.h"
-#include "engine/sequencer.h"
+#include "base/program_resources.h"
+#include "core/sample_bank.h"
+#include "core/saver_context.h"
+#include "core/saver_run.h"
+#include "core/sequencer.h"
+#include "core/shared_state.h"
 #include "fakes.h"
+#include "gl/gl.h"
+#include "gl/renderer.h"
+#include "gl/scene.h"
 
 namespace {
 
@@ -35,8 +36,10 @@ SoftwareMixer& Bank() {
   static SoftwareMixer* const mixer = new SoftwareMixer;
   static FakeClock clock;
   static const bool loaded = [] {
-    soundPlatform = SoundPlatform{mixer, &clock, &PlatformResources()};
+    SaverContext context;
+    BeginRun(kSaver, context, RunPlatform{clock, mixer, PlatformResources()}, 0);
     LoadSampleBank(1);
+    EndRun();
     return true;
   }();
   benchmark::DoNotOptimize(loaded);
@@ -47,12 +50,11 @@ SoftwareMixer& Bank() {
 // rasterise on threads of its own.
 void BM_RenderFrame(benchmark::State& state) {
   Offscreen offscreen(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  Bank();
+  SoftwareMixer& mixer = Bank();
   SaverContext context;
   context.params[kRotationParam] = 1;
   FakeClock clock;
-  saverContext = &context;
-  frameClock = &clock;
+  BeginRun(kSaver, context, RunPlatform{clock, &mixer, PlatformResources()}, 0);
   ResetMatrix();
   TransformMatrix();
   SetUpScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -62,8 +64,7 @@ void BM_RenderFrame(benchmark::State& state) {
     glFinish();
   }
   state.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
-  saverContext = nullptr;
-  frameClock = nullptr;
+  EndRun();
 }
 BENCHMARK(BM_RenderFrame)->Args({1920, 1080})->Args({152, 112})->UseRealTime();
 

@@ -16,13 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "app/saver_context.h"
-#include "audio/direct_sound_win32.h"
-#include "engine/sample_bank.h"
-#include "platform/clock.h"
-#include "platform/library_loader.h"
-#include "platform/program_resources.h"
-#include "platform/settings_store.h"
+#include "base/clock.h"
+#include "base/library_loader.h"
+#include "base/program_resources.h"
+#include "base/settings_store.h"
+#include "core/sample_bank.h"
+#include "core/saver_context.h"
+#include "core/shared_state.h"
+#include "windows/direct_sound.h"
 
 namespace {
 

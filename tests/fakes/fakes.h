@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "display/input_rules.h"
-#include "platform/clock.h"
-#include "platform/library_loader.h"
-#include "platform/program_resources.h"
-#include "platform/settings_store.h"
+#include "base/clock.h"
+#include "base/library_loader.h"
+#include "base/program_resources.h"
+#include "base/settings_store.h"
+#include "core/input_rules.h"
 
 using Calls = std::vector<std::string>;
 

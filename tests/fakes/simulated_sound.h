@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_device.h"
+#include "base/sound_device.h"
 
 class SimulatedSoundSystem final : public SoundSystem {
  public:

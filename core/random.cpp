@@ -1,0 +1,13 @@
+// The process-wide random generator.
+#include "core/random.h"
+
+namespace {
+std::uint32_t randomState = 1;
+}
+
+void SeedRandom(std::uint32_t seed) { randomState = seed; }
+
+int DrawRandom() {
+  randomState = randomState * 214013u + 2531011u;
+  return static_cast<int>((randomState >> 16) & 0x7fffu);
+}

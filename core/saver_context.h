@@ -1,0 +1,52 @@
+// SaverContext: the saver's persisted settings and the running saver window's state, and how the
+// settings are loaded from and saved to the per-user store.
+#pragma once
+
+#include <cstdint>
+
+#include "base/handles.h"
+
+class SettingsStore;
+
+// The system's screen-saver key, read only, and the saver's own key.
+inline constexpr const char kSystemSaverKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+inline constexpr const char kSaverKey[] = "Software\\n3v\\OSTINEL\\1";
+
+inline constexpr int kParamCount = 10;
+
+// The meaning of the first four entries of `params`.
+enum ParamIndex {
+  kTempoParam = 0,
+  kTransientParam = 1,
+  kDensityParam = 2,
+  kRotationParam = 3,
+};
+
+struct SaverPoint {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+struct SaverContext {
+  SaverContext();
+
+  // passwordDelay (the system's "Password Delay", else 15 s), mouseThreshold, checkingPassword.
+  void LoadSystemSettings(SettingsStore& store);
+  // useMouse ("Rotate", else 1) and params ("Param0".."Param9", else 0).
+  void LoadSettings(SettingsStore& store);
+  // Writes "Rotate" and all ten "ParamN" as REG_DWORD; nothing when the key cannot be created.
+  void SaveSettings(SettingsStore& store) const;
+
+  WindowHandle window;
+  std::int32_t passwordDelay;
+  std::int32_t mouseThreshold;
+  std::int32_t muteSound;
+  SaverPoint cursorPos;
+  std::uint32_t startTick;
+  std::uint32_t timerId;
+  bool checkingPassword;
+  bool closeRequested;
+  std::int32_t useMouse;
+  std::int32_t params[kParamCount];
+};

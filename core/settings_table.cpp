@@ -1,0 +1,13 @@
+// The settings table.
+#include "core/settings_table.h"
+
+#include <cstring>
+
+const SettingInfo* FindSetting(const char* option) {
+  for (const SettingInfo& setting : kSettings) {
+    if (std::strcmp(setting.option, option) == 0) {
+      return &setting;
+    }
+  }
+  return nullptr;
+}

@@ -1,0 +1,104 @@
+// The PulseAudio stream and its audio thread.
+#include "linux/pulse_output.h"
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <signal.h>
+
+#include "audio/software_mixer.h"
+#include "base/clock.h"
+
+namespace {
+
+constexpr std::size_t kBlockFrames = 128;  // 2.9 ms
+constexpr std::uint32_t kFrameBytes = 4;
+// What the server holds ahead of the speaker, 15 ms.
+constexpr std::uint32_t kTargetFrames = 661;
+constexpr std::uint32_t kTargetBytes = kTargetFrames * kFrameBytes;
+// How long after its instant a play is heard: time for the frame that sees its step to come (a
+// frame every 16.7 ms, some late), to hand the play over, and for the server's buffer to play out.
+constexpr std::uint32_t kPlayLatencyFrames = 38 * kMixRate / 1000;
+
+}  // namespace
+
+PulseOutput::~PulseOutput() { Close(); }
+
+bool PulseOutput::Open(const char* applicationName, std::string* error) {
+  pa_sample_spec format{};
+  format.format = PA_SAMPLE_S16LE;
+  format.rate = kMixRate;
+  format.channels = 2;
+  pa_buffer_attr attr{};
+  attr.maxlength = static_cast<std::uint32_t>(-1);
+  attr.tlength = kTargetBytes;
+  attr.prebuf = static_cast<std::uint32_t>(-1);
+  attr.minreq = kBlockFrames * kFrameBytes;
+  attr.fragsize = static_cast<std::uint32_t>(-1);
+  int code = 0;
+  stream_ = pa_simple_new(nullptr, applicationName, PA_STREAM_PLAYBACK, nullptr, "drums", &format,
+                          nullptr, &attr, &code);
+  if (stream_ == nullptr) {
+    *error = pa_strerror(code);
+    return false;
+  }
+  return true;
+}
+
+void PulseOutput::Start(SoftwareMixer& mixer, Clock& clock) {
+  if (stream_ == nullptr || running_) {
+    return;
+  }
+  mixer_ = &mixer;
+  clock_ = &clock;
+  // A play is due when its step began, never later than now; one that the clock puts further
+  // ahead than the latency meets a clock that does not keep time yet (the stream starting).
+  mixer.SetLatency(kPlayLatencyFrames, kPlayLatencyFrames);
+  running_ = true;
+  thread_ = std::thread([this] { Pump(); });
+}
+
+void PulseOutput::Pump() {
+  // Termination signals go to the program's thread, which ends the run.
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  sigaddset(&blocked, SIGTERM);
+  sigaddset(&blocked, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+  std::int16_t block[kBlockFrames * 2];
+  while (running_.load(std::memory_order_relaxed)) {
+    // The block about to be mixed is heard once what the server holds has played: that instant
+    // ties the timer to the stream, underruns and the sound card's drift included.
+    int error = 0;
+    const pa_usec_t held = pa_simple_get_latency(stream_, &error);
+    if (held != static_cast<pa_usec_t>(-1)) {
+      mixer_->FollowClock(clock_->PreciseMilliseconds() + static_cast<double>(held) / 1000.0);
+    }
+    mixer_->Render(block, kBlockFrames);  // holds the mixer's lock only while mixing
+    if (pa_simple_write(stream_, block, sizeof block, nullptr) < 0) {
+      break;
+    }
+  }
+}
+
+void PulseOutput::Close() {
+  if (stream_ == nullptr) {
+    return;
+  }
+  if (thread_.joinable()) {
+    running_ = false;
+    thread_.join();
+    // The sound goes on from where the thread stopped, down to silence.
+    constexpr std::size_t kFadeFrames = 512;
+    std::int16_t fade[kFadeFrames * 2];
+    mixer_->Render(fade, kFadeFrames);
+    for (std::size_t i = 0; i < kFadeFrames; ++i) {
+      const float gain = static_cast<float>(kFadeFrames - 1 - i) / (kFadeFrames - 1);
+      fade[2 * i] = static_cast<std::int16_t>(fade[2 * i] * gain);
+      fade[2 * i + 1] = static_cast<std::int16_t>(fade[2 * i + 1] * gain);
+    }
+    pa_simple_write(stream_, fade, sizeof fade, nullptr);
+    pa_simple_drain(stream_, nullptr);
+  }
+  pa_simple_free(stream_);
+  stream_ = nullptr;
+}

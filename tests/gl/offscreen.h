@@ -1,0 +1,24 @@
+// The GL tests' set-up: the run's fixture with an offscreen OSMesa context current (real GL, read
+// back), made once for the process.
+#pragma once
+
+#include <GL/osmesa.h>
+
+#include <cstdint>
+
+#include "fixture.h"
+#include "gl/gl.h"
+#include "gl/renderer.h"
+#include "gl/scene.h"
+
+inline constexpr int kWidth = 640;
+inline constexpr int kHeight = 480;
+
+class SceneTest : public RunTest {
+ protected:
+  void SetUp() override;
+
+ public:
+  // The RGBA bytes of a pixel, bottom row first.
+  static const std::uint8_t* Pixel(int x, int y);
+};
