@@ -31,7 +31,9 @@ bool PulseOutput::Open(const char* applicationName, std::string* error) {
   pa_buffer_attr attr{};
   attr.maxlength = static_cast<std::uint32_t>(-1);
   attr.tlength = kTargetBytes;
-  attr.prebuf = static_cast<std::uint32_t>(-1);
+  // No prebuffering: after an underrun the stream goes on at once rather than waiting to refill,
+  // so that what comes after stays where the clock put it instead of shifting late by the gap.
+  attr.prebuf = 0;
   attr.minreq = kBlockFrames * kFrameBytes;
   attr.fragsize = static_cast<std::uint32_t>(-1);
   int code = 0;
