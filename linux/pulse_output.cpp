@@ -4,6 +4,9 @@
 #include <pulse/error.h>
 #include <pulse/simple.h>
 #include <signal.h>
+#include <time.h>
+
+#include <algorithm>
 
 #include "audio/software_mixer.h"
 #include "base/clock.h"
@@ -99,7 +102,15 @@ void PulseOutput::Close() {
       fade[2 * i + 1] = static_cast<std::int16_t>(fade[2 * i + 1] * gain);
     }
     pa_simple_write(stream_, fade, sizeof fade, nullptr);
-    pa_simple_drain(stream_, nullptr);
+    // What the server holds is a few tens of ms: waited for rather than drained, as a stream that
+    // never prebuffers does not always see its drain complete.
+    int error = 0;
+    const pa_usec_t held = pa_simple_get_latency(stream_, &error);
+    if (held != static_cast<pa_usec_t>(-1)) {
+      const auto wait = std::min<pa_usec_t>(held, 200000);
+      timespec pause{0, static_cast<long>(wait * 1000)};
+      nanosleep(&pause, nullptr);
+    }
   }
   pa_simple_free(stream_);
   stream_ = nullptr;
