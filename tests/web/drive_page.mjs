@@ -78,8 +78,9 @@ try {
   })));
   await still.close();
 
-  // The table playing at "180": Enter, then Space, then the drums into the sink.
-  const page = await open(browser, 'index.html?tempo=6&ui=0');
+  // The table playing at "180" from seed 2, which starts by night: Enter, then Down and Space,
+  // which give the pattern of the dice's fixed seed; then the drums into the sink.
+  const page = await open(browser, 'index.html?seed=2&tempo=6&ui=0');
   await started(page);
   await page.waitForFunction(() => Module.audioContext && Module.audioContext.state === 'running',
                              {timeout: 10000, polling: 100});
@@ -89,6 +90,8 @@ try {
   await screenshot(page, 'before-enter.png');
   await page.keyboard.press('Enter');
   await screenshot(page, 'after-enter.png');
+  await page.keyboard.press('ArrowDown');
+  await screenshot(page, 'after-down.png');
   await page.keyboard.press(' ');
   await screenshot(page, 'after-space.png');
   await sleep(8000);
