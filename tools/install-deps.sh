@@ -33,5 +33,12 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# apt's and dpkg's progress go to a log, shown only when the installation fails.
+log=$(mktemp /tmp/ostinel-apt.XXXXXX)
+if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+  >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "installing the packages failed (log: $log)" >&2
+  exit 1
+fi
+rm -f "$log"
