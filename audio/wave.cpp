@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "base/little_endian.h"
+
 namespace {
 
 constexpr std::uint32_t kRiffId = 0x46464952;  // "RIFF"
@@ -13,27 +15,18 @@ constexpr std::uint32_t kDataId = 0x61746164;  // "data"
 // The format tag up to the block alignment: what a usable format must hold.
 constexpr std::uint32_t kShortestFormat = 14;
 
-std::uint32_t Word(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint16_t Half(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
 WaveFormat ReadFormat(const unsigned char* body, std::uint32_t size) {
   WaveFormat format;
-  format.formatTag = Half(body);
-  format.channels = Half(body + 2);
-  format.samplesPerSec = Word(body + 4);
-  format.avgBytesPerSec = Word(body + 8);
-  format.blockAlign = Half(body + 12);
+  format.formatTag = Get16(body);
+  format.channels = Get16(body + 2);
+  format.samplesPerSec = Get32(body + 4);
+  format.avgBytesPerSec = Get32(body + 8);
+  format.blockAlign = Get16(body + 12);
   if (size >= 16) {
-    format.bitsPerSample = Half(body + 14);
+    format.bitsPerSample = Get16(body + 14);
   }
   if (size >= 18) {
-    format.cbSize = Half(body + 16);
+    format.cbSize = Get16(body + 16);
   }
   return format;
 }
@@ -46,11 +39,11 @@ bool ParseWave(const void* riffStart, std::size_t imageBytes, ParsedWave* wave) 
   if (image == nullptr || imageBytes < 12) {
     return false;
   }
-  if (Word(image) != kRiffId || Word(image + 8) != kWaveId) {
+  if (Get32(image) != kRiffId || Get32(image + 8) != kWaveId) {
     return false;
   }
   // Offsets are 64-bit so that no declared size can wrap a position back into the image.
-  const std::uint64_t end = 8 + static_cast<std::uint64_t>(Word(image + 4));
+  const std::uint64_t end = 8 + static_cast<std::uint64_t>(Get32(image + 4));
   const std::uint64_t readable = std::min<std::uint64_t>(end, imageBytes);
 
   bool haveFormat = false;
@@ -60,8 +53,8 @@ bool ParseWave(const void* riffStart, std::size_t imageBytes, ParsedWave* wave) 
     if (position + 8 > readable) {
       return false;
     }
-    const std::uint32_t id = Word(image + position);
-    const std::uint32_t size = Word(image + position + 4);
+    const std::uint32_t id = Get32(image + position);
+    const std::uint32_t size = Get32(image + position + 4);
     const std::uint64_t body = position + 8;
     const bool bodyReadable = body + size <= readable;
 

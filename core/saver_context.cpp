@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/little_endian.h"
 #include "base/settings_store.h"
 #include "core/settings_table.h"
 
@@ -17,11 +18,7 @@ bool QueryInt32(SettingsStore& store, SettingsStore::Key key, const char* name,
   if (!store.QueryValue(key, name, data, &size)) {
     return false;
   }
-  const std::uint32_t bits = static_cast<std::uint32_t>(data[0]) |
-                             static_cast<std::uint32_t>(data[1]) << 8 |
-                             static_cast<std::uint32_t>(data[2]) << 16 |
-                             static_cast<std::uint32_t>(data[3]) << 24;
-  *value = static_cast<std::int32_t>(bits);
+  *value = static_cast<std::int32_t>(Get32(data));
   return true;
 }
 
@@ -55,9 +52,7 @@ SaverContext::SaverContext()
       startTick(0),
       timerId(0),
       checkingPassword(false),
-      closeRequested(false),
-      useMouse(0),
-      params{} {}
+      closeRequested(false) {}
 
 void SaverContext::LoadSystemSettings(SettingsStore& store) {
   passwordDelay = 15;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/handles.h"
+#include "core/settings_table.h"
 
 class SettingsStore;
 
@@ -13,22 +14,13 @@ inline constexpr const char kSystemSaverKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 inline constexpr const char kSaverKey[] = "Software\\n3v\\OSTINEL\\1";
 
-inline constexpr int kParamCount = 10;
-
-// The meaning of the first four entries of `params`.
-enum ParamIndex {
-  kTempoParam = 0,
-  kTransientParam = 1,
-  kDensityParam = 2,
-  kRotationParam = 3,
-};
-
 struct SaverPoint {
   std::int32_t x = 0;
   std::int32_t y = 0;
 };
 
-struct SaverContext {
+// The one record of a run's settings (its Settings part) and of the running saver window.
+struct SaverContext : Settings {
   SaverContext();
 
   // passwordDelay (the system's "Password Delay", else 15 s), mouseThreshold, checkingPassword.
@@ -47,6 +39,4 @@ struct SaverContext {
   std::uint32_t timerId;
   bool checkingPassword;
   bool closeRequested;
-  std::int32_t useMouse;
-  std::int32_t params[kParamCount];
 };

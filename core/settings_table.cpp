@@ -11,3 +11,11 @@ const SettingInfo* FindSetting(const char* option) {
   }
   return nullptr;
 }
+
+std::int32_t& Settings::Of(const SettingInfo& setting) {
+  return setting.paramIndex < 0 ? useMouse : params[setting.paramIndex];
+}
+
+std::int32_t Settings::Of(const SettingInfo& setting) const {
+  return setting.paramIndex < 0 ? useMouse : params[setting.paramIndex];
+}

@@ -332,10 +332,7 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   VirtualClock clock;
   clock.now = options.startMs;
   SaverContext context;
-  context.params[kTempoParam] = options.tempo;
-  context.params[kTransientParam] = options.transient;
-  context.params[kDensityParam] = options.density;
-  context.params[kRotationParam] = options.rotation;
+  static_cast<Settings&>(context) = options.settings;
   SoftwareMixer mixer;
   RecordingSoundSystem recorder(mixer);
   BeginRun(kSaver, context, RunPlatform{clock, &recorder, PlatformResources()}, options.seed);
@@ -356,10 +353,10 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
                   .Uint("seed", options.seed)
                   .Uint("fps", options.fps)
                   .Uint("start_ms", options.startMs)
-                  .Int("tempo", options.tempo)
-                  .Int("transient", options.transient)
-                  .Int("density", options.density)
-                  .Int("rotation", options.rotation)
+                  .Int("tempo", options.settings.tempo())
+                  .Int("transient", options.settings.transient())
+                  .Int("density", options.settings.density())
+                  .Int("rotation", options.settings.rotation())
                   .Int("cycle_ms", engine.cyclePeriodMs)
                   .Float("step_ms", engine.stepPeriodMs)
                   .Bool("day", view.dayMode)

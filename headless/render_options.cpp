@@ -4,8 +4,9 @@
 #include <cctype>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
-#include "base/option_value.h"
+#include "base/options.h"
 #include "core/settings_table.h"
 
 namespace {
@@ -15,76 +16,37 @@ constexpr std::uint32_t kMaxDurationMs = 21600000;
 constexpr std::uint32_t kMaxFps = 1000;
 constexpr std::int32_t kMaxSide = 8192;
 
-enum class Number { kOk, kNotANumber, kOutOfRange };
-
-// A decimal integer: an optional minus sign, then digits and nothing else (no spaces, no plus,
-// no hex), so that a typo is never read as a different number.
-Number ParseInteger(const std::string& text, std::int64_t min, std::int64_t max,
-                    std::int64_t* value) {
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) {
-    ++i;
-  }
-  if (i == text.size()) {
-    return Number::kNotANumber;
-  }
-  std::uint64_t magnitude = 0;
-  bool tooBig = false;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') {
-      return Number::kNotANumber;
-    }
-    const auto digit = static_cast<std::uint64_t>(text[i] - '0');
-    if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
-      tooBig = true;
-    } else {
-      magnitude = magnitude * 10 + digit;
-    }
-  }
-  if (tooBig || magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-    return Number::kOutOfRange;
-  }
-  const std::int64_t signedValue =
-      negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-  if (signedValue < min || signedValue > max) {
-    return Number::kOutOfRange;
-  }
-  *value = signedValue;
-  return Number::kOk;
-}
-
 // Seconds as a decimal with up to three places, in whole milliseconds: exact, so that the frame
 // count floor(seconds × fps) never depends on binary rounding.
-Number ParseMilliseconds(const std::string& text, std::uint32_t maxMs, std::uint32_t* ms) {
+NumberReading ParseMilliseconds(const std::string& text, std::uint32_t maxMs, std::uint32_t* ms) {
   const std::size_t dot = text.find('.');
   const std::string whole = text.substr(0, dot);
   std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
   if (dot != std::string::npos && (fraction.empty() || fraction.size() > 3)) {
-    return Number::kNotANumber;
+    return NumberReading::kNotANumber;
   }
   for (char c : fraction) {
     if (c < '0' || c > '9') {
-      return Number::kNotANumber;
+      return NumberReading::kNotANumber;
     }
   }
   std::int64_t seconds = 0;
-  const Number parsed = ParseInteger(whole, std::numeric_limits<std::int64_t>::min(),
-                                     std::numeric_limits<std::int64_t>::max(), &seconds);
-  if (parsed != Number::kOk) {
+  const NumberReading parsed = ReadNumber(whole, std::numeric_limits<std::int64_t>::min(),
+                                          std::numeric_limits<std::int64_t>::max(), &seconds);
+  if (parsed != NumberReading::kOk) {
     return parsed;
   }
   // "-0.5" reads as 0 and a fraction: the sign decides.
   if (whole[0] == '-' || seconds > maxMs / 1000) {
-    return Number::kOutOfRange;
+    return NumberReading::kOutOfRange;
   }
   fraction.resize(3, '0');
   const std::int64_t total = seconds * 1000 + std::stoi(fraction);
   if (total <= 0 || total > maxMs) {
-    return Number::kOutOfRange;
+    return NumberReading::kOutOfRange;
   }
   *ms = static_cast<std::uint32_t>(total);
-  return Number::kOk;
+  return NumberReading::kOk;
 }
 
 bool ParseKey(const std::string& text, RenderKey* key) {
@@ -100,22 +62,14 @@ bool ParseKey(const std::string& text, RenderKey* key) {
 
 // Reads an integer option's value into `field`, or says what was wrong with it.
 template <typename Field>
-bool IntegerOption(const std::string& name, const std::string& value, std::int64_t min,
-                   std::int64_t max, Field* field, std::string* error) {
+bool IntegerOption(const OptionWord& option, std::int64_t min, std::int64_t max, Field* field,
+                   std::string* error) {
   std::int64_t parsed = 0;
-  switch (ParseInteger(value, min, max, &parsed)) {
-    case Number::kOk:
-      *field = static_cast<Field>(parsed);
-      return true;
-    case Number::kNotANumber:
-      *error = name + " takes a whole number, not '" + value + "'";
-      return false;
-    case Number::kOutOfRange:
-      break;
+  if (!NumberOption(option, min, max, &parsed, error)) {
+    return false;
   }
-  *error = name + " must be from " + std::to_string(min) + " to " + std::to_string(max) + ", not " +
-           value;
-  return false;
+  *field = static_cast<Field>(parsed);
+  return true;
 }
 
 bool SizeOption(const std::string& value, RenderOptions* options, std::string* error) {
@@ -123,8 +77,8 @@ bool SizeOption(const std::string& value, RenderOptions* options, std::string* e
   std::int64_t width = 0;
   std::int64_t height = 0;
   if (x == std::string::npos ||
-      ParseInteger(value.substr(0, x), 1, kMaxSide, &width) != Number::kOk ||
-      ParseInteger(value.substr(x + 1), 1, kMaxSide, &height) != Number::kOk) {
+      ReadNumber(value.substr(0, x), 1, kMaxSide, &width) != NumberReading::kOk ||
+      ReadNumber(value.substr(x + 1), 1, kMaxSide, &height) != NumberReading::kOk) {
     *error = "--size takes WIDTHxHEIGHT, each from 1 to " + std::to_string(kMaxSide) + ", not '" +
              value + "'";
     return false;
@@ -139,8 +93,8 @@ bool EventOption(const std::string& value, RenderOptions* options, std::string* 
   std::int64_t at = 0;
   RenderEvent event;
   if (colon == std::string::npos ||
-      ParseInteger(value.substr(0, colon), 0, std::numeric_limits<std::int64_t>::max(), &at) !=
-          Number::kOk ||
+      ReadNumber(value.substr(0, colon), 0, std::numeric_limits<std::int64_t>::max(), &at) !=
+          NumberReading::kOk ||
       !ParseKey(value.substr(colon + 1), &event.key)) {
     *error = "--event takes MS:KEY with KEY one of space, enter, down, rclick, not '" + value + "'";
     return false;
@@ -150,60 +104,69 @@ bool EventOption(const std::string& value, RenderOptions* options, std::string* 
   return true;
 }
 
-// Every option but --help, --version, --quiet and --bench takes a value.
-bool KnownOption(const std::string& name) {
-  for (const char* known :
-       {"--seconds", "--fps", "--start-ms", "--seed", "--tempo", "--transient", "--density",
-        "--rotation", "--size", "--out", "--frame-every", "--event", "--video"}) {
-    if (name == known) {
+OptionKind KindOf(const std::string& name) {
+  for (const char* flag : {"help", "h", "version", "quiet", "bench"}) {
+    if (name == flag) {
+      return OptionKind::kFlag;
+    }
+  }
+  for (const char* valued :
+       {"seconds", "fps", "start-ms", "seed", "size", "out", "frame-every", "event", "video"}) {
+    if (name == valued) {
+      return OptionKind::kValued;
+    }
+  }
+  const SettingInfo* setting = FindSetting(name.c_str());
+  return setting != nullptr && setting->paramIndex >= 0 ? OptionKind::kValued
+                                                        : OptionKind::kUnknown;
+}
+
+bool ApplyOption(const OptionWord& option, RenderOptions* options, std::string* error) {
+  constexpr std::int64_t kMaxUint32 = std::numeric_limits<std::uint32_t>::max();
+  const std::string& name = option.name;
+  const std::string& value = option.value;
+  const std::pair<const char*, bool*> flags[] = {{"help", &options->help},
+                                                 {"h", &options->help},
+                                                 {"version", &options->version},
+                                                 {"quiet", &options->quiet},
+                                                 {"bench", &options->bench}};
+  for (const auto& [flag, field] : flags) {
+    if (name == flag) {
+      *field = true;
       return true;
     }
   }
-  return false;
-}
-
-bool ApplyOption(const std::string& name, const std::string& value, RenderOptions* options,
-                 std::string* error) {
-  constexpr std::int64_t kMaxUint32 = std::numeric_limits<std::uint32_t>::max();
-  if (name == "--seconds") {
+  if (name == "seconds") {
     switch (ParseMilliseconds(value, kMaxDurationMs, &options->durationMs)) {
-      case Number::kOk:
+      case NumberReading::kOk:
         return true;
-      case Number::kNotANumber:
+      case NumberReading::kNotANumber:
         *error = "--seconds takes a number with at most 3 decimals, not '" + value + "'";
         return false;
-      case Number::kOutOfRange:
+      case NumberReading::kOutOfRange:
         break;
     }
     *error = "--seconds must be more than 0 and at most " + std::to_string(kMaxDurationMs / 1000) +
              ", not " + value;
     return false;
   }
-  if (name == "--fps") {
-    return IntegerOption(name, value, 1, kMaxFps, &options->fps, error);
+  if (name == "fps") {
+    return IntegerOption(option, 1, kMaxFps, &options->fps, error);
   }
-  if (name == "--start-ms") {
-    return IntegerOption(name, value, 0, kMaxUint32, &options->startMs, error);
+  if (name == "start-ms") {
+    return IntegerOption(option, 0, kMaxUint32, &options->startMs, error);
   }
-  if (name == "--seed") {
+  if (name == "seed") {
     options->seedGiven = true;
-    return IntegerOption(name, value, 0, kMaxUint32, &options->seed, error);
+    return IntegerOption(option, 0, kMaxUint32, &options->seed, error);
   }
-  // The saver's settings, with the ranges of the settings table.
-  std::int32_t* const settings[] = {&options->tempo, &options->transient, &options->density,
-                                    &options->rotation};
-  if (const SettingInfo* setting = FindSetting(name.c_str() + 2);
-      setting != nullptr && setting->paramIndex >= 0) {
-    return IntegerOption(name, value, setting->min, setting->max, settings[setting->paramIndex],
-                         error);
+  if (name == "frame-every") {
+    return IntegerOption(option, 1, kMaxUint32, &options->frameEvery, error);
   }
-  if (name == "--frame-every") {
-    return IntegerOption(name, value, 1, kMaxUint32, &options->frameEvery, error);
-  }
-  if (name == "--size") {
+  if (name == "size") {
     return SizeOption(value, options, error);
   }
-  if (name == "--out") {
+  if (name == "out") {
     if (value.empty()) {
       *error = "--out takes a directory";
       return false;
@@ -211,10 +174,10 @@ bool ApplyOption(const std::string& name, const std::string& value, RenderOption
     options->outDir = value;
     return true;
   }
-  if (name == "--event") {
+  if (name == "event") {
     return EventOption(value, options, error);
   }
-  if (name == "--video") {
+  if (name == "video") {
     if (VideoFormatOf(value) == VideoFormat::kUnknown) {
       *error = "--video takes a file name ending in .mp4 or .webm, not '" + value + "'";
       return false;
@@ -222,47 +185,22 @@ bool ApplyOption(const std::string& name, const std::string& value, RenderOption
     options->videoPath = value;
     return true;
   }
-  *error = "unknown option '" + name + "'";
-  return false;
+  // The saver's settings, with the ranges of the settings table.
+  const SettingInfo& setting = *FindSetting(name.c_str());
+  return IntegerOption(option, setting.min, setting.max, &options->settings.Of(setting), error);
 }
 
 }  // namespace
 
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                         std::string* error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      options->help = true;
-      continue;
-    }
-    if (arg == "--version") {
-      options->version = true;
-      continue;
-    }
-    if (arg == "--quiet" || arg == "--bench") {
-      (arg == "--quiet" ? options->quiet : options->bench) = true;
-      continue;
-    }
-    if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
-      *error = "unexpected argument '" + arg + "'";
-      return false;
-    }
-    // --name value, or --name=value.
-    const std::size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
-    if (!KnownOption(name)) {
-      *error = "unknown option '" + name + "'";
-      return false;
-    }
-    std::string value;
-    if (!TakeOptionValue(arg, argc, argv, &i, &value)) {
-      *error = name + " needs a value";
-      return false;
-    }
-    if (!ApplyOption(name, value, options, error)) {
-      return false;
-    }
+  if (!WalkOptions(
+          argc, argv, KindOf,
+          [options](const OptionWord& option, std::string* message) {
+            return ApplyOption(option, options, message);
+          },
+          error)) {
+    return false;
   }
   // What the video encoders need, known only once every option is read.
   if (!options->videoPath.empty()) {

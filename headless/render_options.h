@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/settings_table.h"
+
 // The user's actions the tool can replay, as the saver window's input handling applies them.
 enum class RenderKey { kSpace, kEnter, kDown, kRightClick };
 
@@ -23,10 +25,8 @@ struct RenderOptions {
   std::uint32_t startMs = 0;
   bool seedGiven = false;  // without --seed the seed comes from the real clock
   std::uint32_t seed = 0;
-  std::int32_t tempo = 0;
-  std::int32_t transient = 0;
-  std::int32_t density = 0;
-  std::int32_t rotation = 0;
+  Settings
+      settings;  // --tempo, --transient, --density, --rotation; the others as stored by default
   std::int32_t width = 1280;
   std::int32_t height = 720;
   std::string outDir = "out/render";

@@ -4,36 +4,27 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/little_endian.h"
+
 namespace {
 
 constexpr std::uint32_t kRate = 44100;
 constexpr std::uint16_t kChannels = 2;
 constexpr std::uint16_t kBytesPerFrame = 4;
 
-void Put16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void Put32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-}
-
 void FillHeader(std::uint8_t header[44], std::uint32_t dataBytes) {
   std::copy_n("RIFF", 4, header);
-  Put32(header + 4, 36 + dataBytes);
+  Set32(header + 4, 36 + dataBytes);
   std::copy_n("WAVEfmt ", 8, header + 8);
-  Put32(header + 16, 16);
-  Put16(header + 20, 1);  // PCM
-  Put16(header + 22, kChannels);
-  Put32(header + 24, kRate);
-  Put32(header + 28, kRate * kBytesPerFrame);
-  Put16(header + 32, kBytesPerFrame);
-  Put16(header + 34, 16);
+  Set32(header + 16, 16);
+  Set16(header + 20, 1);  // PCM
+  Set16(header + 22, kChannels);
+  Set32(header + 24, kRate);
+  Set32(header + 28, kRate * kBytesPerFrame);
+  Set16(header + 32, kBytesPerFrame);
+  Set16(header + 34, 16);
   std::copy_n("data", 4, header + 36);
-  Put32(header + 40, dataBytes);
+  Set32(header + 40, dataBytes);
 }
 
 }  // namespace
@@ -63,7 +54,7 @@ bool WavWriter::Append(const std::int16_t* frames, std::size_t frameCount) {
   // Little-endian whatever the host.
   std::vector<std::uint8_t> bytes(frameCount * kBytesPerFrame);
   for (std::size_t i = 0; i < frameCount * kChannels; ++i) {
-    Put16(&bytes[2 * i], static_cast<std::uint16_t>(frames[i]));
+    Set16(&bytes[2 * i], static_cast<std::uint16_t>(frames[i]));
   }
   failed_ = std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
   dataBytes_ += bytes.size();

@@ -1,116 +1,73 @@
 // Parsing the hack's command line, with the settings' names and ranges from the settings table.
 #include "linux/hack_options.h"
 
-#include <cstring>
-
-#include "base/option_value.h"
+#include "base/options.h"
 #include "core/settings_table.h"
 
 namespace {
 
-bool NumberOption(const std::string& name, const std::string& value, std::int64_t min,
-                  std::int64_t max, std::int64_t* parsed, std::string* error, bool hex = false) {
-  if (ParseOptionNumber(value, min, max, hex, parsed)) {
-    return true;
+OptionKind KindOf(const std::string& name) {
+  for (const char* flag : {"root", "window", "fps", "version", "help", "h"}) {
+    if (name == flag) {
+      return OptionKind::kFlag;
+    }
   }
-  *error = "--" + name + " takes a whole number from " + std::to_string(min) + " to " +
-           std::to_string(max) + ", not '" + value + "'";
-  return false;
-}
-
-bool TakesValue(const std::string& name) {
+  const SettingInfo* setting = FindSetting(name.c_str());
   return name == "window-id" || name == "display" || name == "delay" || name == "seed" ||
-         (FindSetting(name.c_str()) != nullptr && name != "use-mouse");
+                 (setting != nullptr && setting->paramIndex >= 0)
+             ? OptionKind::kValued
+             : OptionKind::kUnknown;
 }
 
-bool ApplyOption(const std::string& name, const std::string& value, HackOptions* options,
-                 std::string* error) {
+bool ApplyOption(const OptionWord& option, HackOptions* options, std::string* error) {
+  const std::string& name = option.name;
   std::int64_t number = 0;
-  if (name == "window-id") {
-    if (!NumberOption(name, value, 1, 0xFFFFFFFF, &number, error, true)) {
+  if (name == "root" || name == "window") {
+    options->target = name == "root" ? HackTarget::kRoot : HackTarget::kOwnWindow;
+  } else if (name == "fps") {
+    options->showFps = true;
+  } else if (name == "version") {
+    options->version = true;
+  } else if (name == "help" || name == "h") {
+    options->help = true;
+  } else if (name == "display") {
+    options->display = option.value;
+  } else if (name == "window-id") {
+    if (!NumberOption(option, 1, 0xFFFFFFFF, &number, error, true)) {
       return false;
     }
     options->target = HackTarget::kWindowId;
     options->windowId = static_cast<std::uint64_t>(number);
-    return true;
-  }
-  if (name == "display") {
-    options->display = value;
-    return true;
-  }
-  if (name == "delay") {
-    if (!NumberOption(name, value, 0, kMaxDelayUs, &number, error)) {
+  } else if (name == "delay") {
+    if (!NumberOption(option, 0, kMaxDelayUs, &number, error)) {
       return false;
     }
     options->delayUs = static_cast<std::uint32_t>(number);
-    return true;
-  }
-  if (name == "seed") {
-    if (!NumberOption(name, value, 0, 0xFFFFFFFF, &number, error)) {
+  } else if (name == "seed") {
+    if (!NumberOption(option, 0, 0xFFFFFFFF, &number, error)) {
       return false;
     }
     options->seedGiven = true;
     options->seed = static_cast<std::uint32_t>(number);
-    return true;
+  } else {
+    const SettingInfo& setting = *FindSetting(name.c_str());
+    if (!NumberOption(option, setting.min, setting.max, &number, error)) {
+      return false;
+    }
+    options->settings.Of(setting) = static_cast<std::int32_t>(number);
   }
-  const SettingInfo* setting = FindSetting(name.c_str());
-  if (!NumberOption(name, value, setting->min, setting->max, &number, error)) {
-    return false;
-  }
-  options->params[setting->paramIndex] = static_cast<std::int32_t>(number);
   return true;
 }
 
 }  // namespace
 
-bool ParseHackOptions(int argc, const char* const* argv, HackOptions* options,
-                      std::string* error) {
-  for (const SettingInfo& setting : kSettings) {
-    if (setting.paramIndex >= 0) {
-      options->params[setting.paramIndex] = setting.defaultValue;
-    }
-  }
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    const std::size_t dashes = arg.rfind("--", 0) == 0 ? 2 : (arg.rfind('-', 0) == 0 ? 1 : 0);
-    if (dashes == 0 || arg.size() == dashes) {
-      *error = "unexpected argument '" + arg + "'";
-      return false;
-    }
-    arg.erase(0, dashes);
-    const std::size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
-    if (TakesValue(name)) {
-      std::string value;
-      if (!TakeOptionValue(arg, argc, argv, &i, &value)) {
-        *error = "--" + name + " needs a value";
-        return false;
-      }
-      if (!ApplyOption(name, value, options, error)) {
-        return false;
-      }
-      continue;
-    }
-    if (equals != std::string::npos) {
-      *error = "--" + name + " takes no value";
-      return false;
-    }
-    if (name == "root") {
-      options->target = HackTarget::kRoot;
-    } else if (name == "window") {
-      options->target = HackTarget::kOwnWindow;
-    } else if (name == "fps") {
-      options->showFps = true;
-    } else if (name == "version") {
-      options->version = true;
-    } else if (name == "help" || name == "h") {
-      options->help = true;
-    } else {
-      *error = "unknown option '" + std::string(argv[i]) + "'";
-      return false;
-    }
-  }
-  return true;
+bool ParseHackOptions(int argc, const char* const* argv, HackOptions* options, std::string* error) {
+  return WalkOptions(
+      argc, argv, KindOf,
+      [options](const OptionWord& option, std::string* message) {
+        return ApplyOption(option, options, message);
+      },
+      error);
 }
 
 const char* HackUsage() {

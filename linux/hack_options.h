@@ -1,9 +1,12 @@
 // The command line of the XScreenSaver hack: where to draw, the frame pacing, the saver's
-// settings. Options take one or two leading dashes, and a value as "--name value" or "--name=value".
+// settings. Options take one or two leading dashes, and a value as "--name value" or
+// "--name=value".
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "core/settings_table.h"
 
 enum class HackTarget {
   kOwnWindow,  // --window (the default): a window of its own, which takes keys and mouse
@@ -20,7 +23,7 @@ struct HackOptions {
   std::string display;  // empty: $DISPLAY
   bool showFps = false;
   std::uint32_t delayUs = kDefaultDelayUs;
-  std::int32_t params[4] = {0, 0, 0, 0};  // tempo, transient, density, rotation
+  Settings settings;  // tempo, transient, density and rotation from the options
   bool seedGiven = false;
   std::uint32_t seed = 0;
   bool version = false;

@@ -26,7 +26,9 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void OnSignal(int) { stopRequested = 1; }
+void OnSignal(int) {
+  stopRequested = 1;
+}
 
 // ":0.1" and ":0" are one display: the screen number is dropped.
 std::string DisplayWithoutScreen(const char* name) {
@@ -85,15 +87,15 @@ int main(int argc, char** argv) {
 
   Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
   if (display == nullptr) {
-    std::fprintf(stderr, "ostinel: cannot open display '%s'\n", XDisplayName(
-                     options.display.empty() ? nullptr : options.display.c_str()));
+    std::fprintf(stderr, "ostinel: cannot open display '%s'\n",
+                 XDisplayName(options.display.empty() ? nullptr : options.display.c_str()));
     return 1;
   }
 
   const std::uint32_t seed = options.seedGiven ? options.seed : PlatformClock().Milliseconds();
   SaverContext context;
   for (int i = 0; i < 4; ++i) {
-    context.params[i] = options.params[i];
+    context.params[i] = options.settings.params[i];
   }
   context.useMouse = 1;  // the mouse drags the table; moving it never ends the run
 

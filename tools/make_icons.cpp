@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "little_endian.h"
+#include "base/little_endian.h"
 
 namespace {
 

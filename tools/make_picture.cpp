@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "little_endian.h"
+#include "base/little_endian.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/little_endian.h"
+
 namespace {
 
 constexpr double kRate = 44100.0;
@@ -659,16 +661,6 @@ std::vector<std::int16_t> Finish(Sound& s) {
   return pcm;
 }
 
-void PutU16(std::vector<unsigned char>& out, unsigned value) {
-  out.push_back(static_cast<unsigned char>(value & 0xff));
-  out.push_back(static_cast<unsigned char>((value >> 8) & 0xff));
-}
-
-void PutU32(std::vector<unsigned char>& out, std::uint32_t value) {
-  PutU16(out, value & 0xffff);
-  PutU16(out, value >> 16);
-}
-
 void PutTag(std::vector<unsigned char>& out, const char* tag) {
   out.insert(out.end(), tag, tag + 4);
 }
@@ -676,7 +668,7 @@ void PutTag(std::vector<unsigned char>& out, const char* tag) {
 // A NUL-terminated text sub-chunk, NUL-padded to `size` bytes of text (plus the even-size pad).
 void PutText(std::vector<unsigned char>& out, const char* tag, const char* text, std::size_t size) {
   PutTag(out, tag);
-  PutU32(out, static_cast<std::uint32_t>(size));
+  Put32(&out, static_cast<std::uint32_t>(size));
   const std::size_t start = out.size();
   out.insert(out.end(), text, text + std::strlen(text));
   out.resize(start + size + (size & 1), 0);
@@ -725,20 +717,20 @@ std::vector<unsigned char> WaveFile(const Slot& slot) {
   const std::uint32_t acidBody = 24;
   std::vector<unsigned char> out;
   PutTag(out, "RIFF");
-  PutU32(out, 4 + (8 + 16) + (8 + dataSize) + (8 + slot.listBody) + (8 + acidBody));
+  Put32(&out, 4 + (8 + 16) + (8 + dataSize) + (8 + slot.listBody) + (8 + acidBody));
   PutTag(out, "WAVE");
   PutTag(out, "fmt ");
-  PutU32(out, 16);
-  PutU16(out, 1);  // PCM
-  PutU16(out, 2);
-  PutU32(out, 44100);
-  PutU32(out, 44100 * 4);
-  PutU16(out, 4);
-  PutU16(out, 16);
+  Put32(&out, 16);
+  Put16(&out, 1);  // PCM
+  Put16(&out, 2);
+  Put32(&out, 44100);
+  Put32(&out, 44100 * 4);
+  Put16(&out, 4);
+  Put16(&out, 16);
   PutTag(out, "data");
-  PutU32(out, dataSize);
+  Put32(&out, dataSize);
   for (std::int16_t sample : pcm) {
-    PutU16(out, static_cast<std::uint16_t>(sample));
+    Put16(&out, static_cast<std::uint16_t>(sample));
   }
   // Metadata for sample editors: the sound's name and where it came from; the name's field takes
   // up whatever the fixed LIST size leaves.
@@ -746,7 +738,7 @@ std::vector<unsigned char> WaveFile(const Slot& slot) {
   const std::size_t softwareField =
       8 + std::strlen(software) + 1 + ((std::strlen(software) + 1) & 1);
   PutTag(out, "LIST");
-  PutU32(out, static_cast<std::uint32_t>(slot.listBody));
+  Put32(&out, static_cast<std::uint32_t>(slot.listBody));
   PutTag(out, "INFO");
   PutText(out, "ISFT", software, std::strlen(software) + 1);
   PutText(out, "INAM", slot.name, slot.listBody - 4 - softwareField - 8);
@@ -755,15 +747,15 @@ std::vector<unsigned char> WaveFile(const Slot& slot) {
   std::uint32_t tempoBits = 0;
   std::memcpy(&tempoBits, &tempo, sizeof tempoBits);
   PutTag(out, "acid");
-  PutU32(out, acidBody);
-  PutU32(out, 1);  // one-shot
-  PutU16(out, 60);
-  PutU16(out, 0);
-  PutU32(out, 0);
-  PutU32(out, 0);  // beats
-  PutU16(out, 4);  // meter denominator
-  PutU16(out, 4);  // meter numerator
-  PutU32(out, tempoBits);
+  Put32(&out, acidBody);
+  Put32(&out, 1);  // one-shot
+  Put16(&out, 60);
+  Put16(&out, 0);
+  Put32(&out, 0);
+  Put32(&out, 0);  // beats
+  Put16(&out, 4);  // meter denominator
+  Put16(&out, 4);  // meter numerator
+  Put32(&out, tempoBits);
   return out;
 }
 

@@ -43,8 +43,8 @@ class PageHost final : public WindowHost {
 struct Page {
   PageOptions options;
   std::uint32_t seed = 0;
-  SaverContext context;  // the settings the piece runs with
-  SaverContext panel;    // the settings panel's choices, stored for the page's next start
+  SaverContext context;            // the settings the piece runs with
+  SaverContext panel;              // the settings panel's choices, stored for the page's next start
   SettingsStore* store = nullptr;  // where the panel's choices are kept
   WebAudioSound sound;
   PageHost host;
@@ -161,7 +161,7 @@ EMSCRIPTEN_KEEPALIVE const char* ostinel_panel() {
             "{\"option\":" + Quoted(setting.option) + ",\"group\":" + Quoted(setting.group) +
             ",\"check\":" + (&setting == &kUseMouseSetting ? "true" : "false") +
             ",\"min\":" + std::to_string(setting.min) +
-            ",\"value\":" + std::to_string(SettingValue(page.panel, setting)) + ",\"labels\":[";
+            ",\"value\":" + std::to_string(page.panel.Of(setting)) + ",\"labels\":[";
     for (int i = 0; i < ChoiceCount(setting); ++i) {
       json += std::string(i == 0 ? "" : ",") + Quoted(setting.labels[i]);
     }
@@ -178,7 +178,7 @@ EMSCRIPTEN_KEEPALIVE int ostinel_choose(const char* option, int value) {
   if (setting == nullptr || value < setting->min || value > setting->max) {
     return 0;
   }
-  SettingValue(page.panel, *setting) = value;
+  page.panel.Of(*setting) = value;
   page.panel.SaveSettings(*page.store);
   return 1;
 }

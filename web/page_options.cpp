@@ -10,27 +10,18 @@ constexpr std::int64_t kLargestSeed = 0xFFFFFFFF;
 // The parameter's value, or a warning when it has none or it is out of [min, max].
 bool TakeNumber(const std::string& pair, std::int64_t min, std::int64_t max, std::int64_t* number,
                 std::vector<std::string>* warnings) {
-  int next = 0;
-  std::string value;
-  if (TakeOptionValue(pair, 0, nullptr, &next, &value) &&
-      ParseOptionNumber(value, min, max, false, number)) {
+  const std::size_t equals = pair.find('=');
+  if (equals != std::string::npos &&
+      ReadNumber(pair.substr(equals + 1), min, max, number) == NumberReading::kOk) {
     return true;
   }
-  warnings->push_back("ignoring '" + pair + "': " + pair.substr(0, pair.find('=')) +
+  warnings->push_back("ignoring '" + pair + "': " + pair.substr(0, equals) +
                       " takes a whole number from " + std::to_string(min) + " to " +
                       std::to_string(max));
   return false;
 }
 
 }  // namespace
-
-std::int32_t& SettingValue(SaverContext& context, const SettingInfo& setting) {
-  return setting.paramIndex < 0 ? context.useMouse : context.params[setting.paramIndex];
-}
-
-std::int32_t SettingValue(const SaverContext& context, const SettingInfo& setting) {
-  return setting.paramIndex < 0 ? context.useMouse : context.params[setting.paramIndex];
-}
 
 PageOptions ParsePageQuery(const std::string& query, std::vector<std::string>* warnings) {
   PageOptions options;
@@ -58,9 +49,8 @@ PageOptions ParsePageQuery(const std::string& query, std::vector<std::string>* w
       }
     } else if (const SettingInfo* setting = FindSetting(name.c_str())) {
       if (TakeNumber(pair, setting->min, setting->max, &number, warnings)) {
-        const auto index = static_cast<std::size_t>(setting - kSettings);
-        options.given[index] = true;
-        options.values[index] = static_cast<std::int32_t>(number);
+        options.given[setting - kSettings] = true;
+        options.settings.Of(*setting) = static_cast<std::int32_t>(number);
       }
     } else {
       warnings->push_back("ignoring '" + pair + "': no such parameter");
@@ -69,19 +59,18 @@ PageOptions ParsePageQuery(const std::string& query, std::vector<std::string>* w
   return options;
 }
 
-void ApplyPageOptions(const PageOptions& options, SaverContext* context) {
+void ApplyPageOptions(const PageOptions& options, Settings* settings) {
   for (int i = 0; i < kSettingCount; ++i) {
     if (options.given[i]) {
-      SettingValue(*context, kSettings[i]) = options.values[i];
+      settings->Of(kSettings[i]) = options.settings.Of(kSettings[i]);
     }
   }
 }
 
-std::string PieceQuery(std::uint32_t seed, const SaverContext& context) {
+std::string PieceQuery(std::uint32_t seed, const Settings& settings) {
   std::string query = "?seed=" + std::to_string(seed);
   for (const SettingInfo& setting : kSettings) {
-    query +=
-        "&" + std::string(setting.option) + "=" + std::to_string(SettingValue(context, setting));
+    query += "&" + std::string(setting.option) + "=" + std::to_string(settings.Of(setting));
   }
   return query;
 }

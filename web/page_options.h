@@ -8,16 +8,13 @@
 
 #include "web/core.h"
 
-struct SaverContext;
-
 struct PageOptions {
   bool seedGiven = false;
   std::uint32_t seed = 0;
   bool ui = true;  // ui=0: the table alone, no hint and no controls
-  // The settings the address sets, by their entry in kSettings; the others keep their stored
-  // values.
+  // The settings the address sets: given[i] for entry i of kSettings, its value in `settings`.
   bool given[kSettingCount] = {};
-  std::int32_t values[kSettingCount] = {};
+  Settings settings;
 };
 
 // Reads a query such as "?seed=7&tempo=3&ui=0" (the '?' may be left out). Each setting takes a
@@ -26,12 +23,8 @@ struct PageOptions {
 // same name wins.
 PageOptions ParsePageQuery(const std::string& query, std::vector<std::string>* warnings);
 
-// The settings the address sets, over those the context holds.
-void ApplyPageOptions(const PageOptions& options, SaverContext* context);
+// The settings the address sets, over `settings`.
+void ApplyPageOptions(const PageOptions& options, Settings* settings);
 
 // The query of a link to this piece: its seed and every setting of the table as it runs.
-std::string PieceQuery(std::uint32_t seed, const SaverContext& context);
-
-// A setting's value in the context: a param, or useMouse.
-std::int32_t& SettingValue(SaverContext& context, const SettingInfo& setting);
-std::int32_t SettingValue(const SaverContext& context, const SettingInfo& setting);
+std::string PieceQuery(std::uint32_t seed, const Settings& settings);

@@ -53,12 +53,10 @@ class LocalStorageStore final : public SettingsStore {
     std::int64_t value = 0;
     const int length = ostinel_storage_get(ItemName(key, name).c_str(), text, sizeof text);
     if (length < 0 || length >= static_cast<int>(sizeof text) - 1 ||
-        !ParseOptionNumber(text, 0, 0xFFFFFFFF, false, &value) || *size < 4) {
+        ReadNumber(text, 0, 0xFFFFFFFF, &value) != NumberReading::kOk || *size < 4) {
       return false;
     }
-    for (int i = 0; i < 4; ++i) {
-      data[i] = static_cast<unsigned char>(static_cast<std::uint64_t>(value) >> (8 * i));
-    }
+    Set32(data, static_cast<std::uint32_t>(value));
     *size = 4;
     return true;
   }

@@ -2,11 +2,16 @@
 #include "windows/command_line.h"
 
 #include <limits>
+#include <string>
+
+#include "base/options.h"
 
 namespace {
 
 // Only the space character separates; tabs are taken literally.
-bool IsBlank(char c) { return c == ' '; }
+bool IsBlank(char c) {
+  return c == ' ';
+}
 
 bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -28,23 +33,26 @@ std::int32_t ParseHandleNumber(const char* text) {
   while (IsCSpace(*p)) {
     ++p;
   }
-  bool negative = false;
+  std::string number;
   if (*p == '+' || *p == '-') {
-    negative = (*p == '-');
+    number = *p == '-' ? "-" : "";
     ++p;
   }
-  // Accumulate the magnitude in 64 bits and stop growing once past the 32-bit range.
-  const std::int64_t limit =
-      negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
-               : std::numeric_limits<std::int32_t>::max();
-  std::int64_t magnitude = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    magnitude = magnitude * 10 + (*p - '0');
-    if (magnitude > limit) {
-      magnitude = limit;
-    }
+  const char* digits = p;
+  while (*p >= '0' && *p <= '9') {
+    ++p;
   }
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  if (p == digits) {
+    return 0;
+  }
+  number.append(digits, p);
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  std::int64_t value = 0;
+  if (ReadNumber(number, kMin, kMax, &value) == NumberReading::kOutOfRange) {
+    value = number[0] == '-' ? kMin : kMax;  // saturated, as strtol does
+  }
+  return static_cast<std::int32_t>(value);
 }
 
 ParsedCommandLine ParseCommandLine(const char* commandLine,

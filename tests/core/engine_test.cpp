@@ -5,6 +5,7 @@
 #include <iterator>
 #include <limits>
 
+#include "base/little_endian.h"
 #include "core/sample_bank.h"
 #include "fixture.h"
 
@@ -194,7 +195,7 @@ TEST_F(RunTest, TheBankLoadsEachSlotFromItsResourceInOrder) {
     std::ifstream file(name, std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), {}};
     ASSERT_GT(bytes.size(), 44u) << name;
-    const std::size_t size = bytes[40] | bytes[41] << 8 | bytes[42] << 16;
+    const std::size_t size = Get32(&bytes[40]);
     const SampleVoice& voice = SampleBank[slot];
     EXPECT_TRUE(
         std::vector<unsigned char>(voice.sampleData, voice.sampleData + voice.sampleBytes) ==

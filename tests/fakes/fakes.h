@@ -12,6 +12,7 @@
 
 #include "base/clock.h"
 #include "base/library_loader.h"
+#include "base/little_endian.h"
 #include "base/program_resources.h"
 #include "base/settings_store.h"
 #include "core/input_rules.h"
@@ -53,8 +54,8 @@ class FakeSettingsStore final : public SettingsStore {
   Calls calls;
 
   void SetDword(const std::string& path, const std::string& name, std::uint32_t v) {
-    keys[path][name] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                        static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    keys[path][name].clear();
+    Put32(&keys[path][name], v);
   }
   bool OpenKey(const char* path, Key* key) override {
     calls.push_back(std::string("open ") + path);
@@ -178,18 +179,13 @@ struct TestChunk {
 inline std::vector<unsigned char> RiffImage(const std::vector<TestChunk>& chunks,
                                             std::int64_t riffSize = -1) {
   std::vector<unsigned char> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-  const auto put = [&out](std::size_t at, std::int64_t v) {
-    for (int i = 0; i < 4; ++i)
-      out[at + i] = static_cast<unsigned char>(v >> (8 * i));
-  };
   for (const TestChunk& c : chunks) {
     out.insert(out.end(), c.id.begin(), c.id.end());
-    out.resize(out.size() + 4);
-    put(out.size() - 4, c.declaredSize >= 0 ? c.declaredSize : c.body.size());
+    Put32(&out, static_cast<std::uint32_t>(c.declaredSize >= 0 ? c.declaredSize : c.body.size()));
     out.insert(out.end(), c.body.begin(), c.body.end());
     out.resize(out.size() + c.body.size() % 2);
   }
-  put(4, riffSize >= 0 ? riffSize : out.size() - 8);
+  Set32(&out[4], static_cast<std::uint32_t>(riffSize >= 0 ? riffSize : out.size() - 8));
   return out;
 }
 

@@ -28,7 +28,8 @@ TEST(RenderOptions, AcceptedValuesAndTheFramesTheyGive) {
       {{"--seconds", "0.1", "--fps", "30"}, [](auto& o) { return RenderFrameCount(o) == 3; }},
       {{"--tempo", "6", "--transient", "2", "--density", "1", "--rotation", "2", "--tempo", "5"},
        [](auto& o) {
-         return o.tempo == 5 && o.transient == 2 && o.density == 1 && o.rotation == 2;
+         return o.settings.tempo() == 5 && o.settings.transient() == 2 &&
+                o.settings.density() == 1 && o.settings.rotation() == 2;
        }},
       {{"--size", "1x8192", "--frame-every", "1", "--out", "/tmp/x y"},
        [](auto& o) {

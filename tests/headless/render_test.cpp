@@ -8,6 +8,8 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "base/little_endian.h"
+
 namespace {
 
 std::vector<unsigned char> Bytes(const std::string& dir, const std::string& name) {
@@ -25,9 +27,7 @@ std::vector<nlohmann::json> Trace(const std::string& dir) {
 }
 
 std::uint32_t Word(const std::vector<unsigned char>& b, std::size_t at, bool big = false) {
-  return big ? b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]
-             : b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
-                   static_cast<std::uint32_t>(b[at + 3]) << 24;
+  return big ? b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3] : Get32(&b[at]);
 }
 
 // The pattern of seed 10's transform, step by step from step 1: the tracks that play.

@@ -48,20 +48,27 @@ TEST(HackOptions, AcceptsXScreenSaverConventionsAndTheSettingsRanges) {
     EXPECT_EQ(options.delayUs, c.delayUs) << c.line;
     const std::int32_t params[] = {c.tempo, c.transient, c.density, c.rotation};
     for (int i = 0; i < 4; ++i) {
-      EXPECT_EQ(options.params[i], params[i]) << c.line << ", setting " << i;
+      EXPECT_EQ(options.settings.params[i], params[i]) << c.line << ", setting " << i;
     }
   }
 }
 
 TEST(HackOptions, RefusesWhatIsNotAValidValueNamingTheOption) {
   const std::pair<const char*, const char*> cases[] = {
-      {"--tempo 7", "--tempo"},         {"--tempo -1", "--tempo"},
-      {"--transient 3", "--transient"}, {"--density 1.5", "--density"},
-      {"--rotation x", "--rotation"},   {"--window-id 0", "--window-id"},
-      {"--window-id 0x", "--window-id"}, {"--seed 4294967296", "--seed"},
-      {"--delay 10000001", "--delay"},  {"--tempo", "--tempo"},
-      {"--fps=1", "--fps"},             {"--bogus", "--bogus"},
-      {"root", "root"},                 {"--use-mouse 1", "--use-mouse"},
+      {"--tempo 7", "--tempo"},
+      {"--tempo -1", "--tempo"},
+      {"--transient 3", "--transient"},
+      {"--density 1.5", "--density"},
+      {"--rotation x", "--rotation"},
+      {"--window-id 0", "--window-id"},
+      {"--window-id 0x", "--window-id"},
+      {"--seed 4294967296", "--seed"},
+      {"--delay 10000001", "--delay"},
+      {"--tempo", "--tempo"},
+      {"--fps=1", "--fps"},
+      {"--bogus", "--bogus"},
+      {"root", "root"},
+      {"--use-mouse 1", "--use-mouse"},
   };
   for (const auto& [line, named] : cases) {
     HackOptions options;

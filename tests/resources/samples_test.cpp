@@ -11,6 +11,8 @@
 #include <set>
 #include <string>
 
+#include "base/little_endian.h"
+
 using namespace std::string_literals;
 
 namespace {
@@ -25,7 +27,7 @@ std::filesystem::path SampleFile(const std::filesystem::path& dir, int slot) {
 }
 
 std::uint32_t U32(const std::vector<unsigned char>& b, std::size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+  return Get32(&b[at]);
 }
 
 }  // namespace
@@ -55,7 +57,7 @@ TEST(Samples, HaveTheirLengthsAndLayoutAndStartAsTheyShould) {
               "LISTacid");
     int peak = 0, peakFrame = 0;
     for (int i = 0; i < 2 * frames[slot]; ++i) {
-      const int v = std::abs(static_cast<std::int16_t>(b[44 + 2 * i] | b[45 + 2 * i] << 8));
+      const int v = std::abs(static_cast<std::int16_t>(Get16(&b[44 + 2 * i])));
       peakFrame = v > peak ? i / 2 : peakFrame;
       peak = std::max(peak, v);
     }

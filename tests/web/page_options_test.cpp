@@ -14,18 +14,17 @@ struct Case {
   std::size_t warnings;
 };
 
-// The context's settings before the address: tempo 1, transient 1, density 1, rotation 1,
+// The settings before the address: tempo 1, transient 1, density 1, rotation 1,
 // use-mouse 1.
 std::string SettingsAfter(const PageOptions& options) {
-  SaverContext context;
+  Settings settings;
   for (int i = 0; i < 4; ++i) {
-    context.params[i] = 1;
+    settings.params[i] = 1;
   }
-  context.useMouse = 1;
-  ApplyPageOptions(options, &context);
+  ApplyPageOptions(options, &settings);
   std::string text;
   for (const SettingInfo& setting : kSettings) {
-    text += std::to_string(SettingValue(context, setting));
+    text += std::to_string(settings.Of(setting));
   }
   return text;
 }
@@ -60,13 +59,13 @@ TEST(PageOptions, ReadsTheAddress) {
 }
 
 TEST(PageOptions, TheLinkToAPieceReproducesIt) {
-  SaverContext context;
+  Settings settings;
   const std::int32_t values[] = {5, 2, 0, 1};
   for (int i = 0; i < 4; ++i) {
-    context.params[i] = values[i];
+    settings.params[i] = values[i];
   }
-  context.useMouse = 0;
-  const std::string query = PieceQuery(3816359168u, context);
+  settings.useMouse = 0;
+  const std::string query = PieceQuery(3816359168u, settings);
   EXPECT_EQ(query, "?seed=3816359168&tempo=5&transient=2&density=0&rotation=1&use-mouse=0");
   std::vector<std::string> warnings;
   const PageOptions options = ParsePageQuery(query, &warnings);
