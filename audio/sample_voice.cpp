@@ -7,53 +7,49 @@
 #include "base/clock.h"
 #include "base/program_resources.h"
 
-// The sound globals, declared with the rest of the process-wide state.
-SoundPlatform soundPlatform;
-SoundDevice* soundDevice = nullptr;
-std::int32_t liveVoiceCount = 0;
-bool soundDeviceUnavailable = false;
-
 namespace {
 
 bool Retryable(std::int32_t result) {
   return result == kDsErrAllocated || result == kDsErrNoDriver;
 }
 
+}  // namespace
+
 // Creates the shared device, waiting between attempts while it is busy or has no driver.
-bool CreateSharedDevice(WindowHandle ownerWindow) {
-  if (soundDeviceUnavailable || soundPlatform.system == nullptr) {
-    soundDeviceUnavailable = true;
+bool SampleVoice::CreateSharedDevice(WindowHandle ownerWindow) {
+  VoiceDevice& d = device_;
+  if (d.soundDeviceUnavailable || d.system == nullptr) {
+    d.soundDeviceUnavailable = true;
     return false;
   }
   std::int32_t result = kDsOk;
   for (int attempt = 1; attempt <= kDeviceAttempts; ++attempt) {
-    if (attempt > 1 && soundPlatform.clock != nullptr) {
-      soundPlatform.clock->Sleep(kDeviceRetryDelayMs);
+    if (attempt > 1 && d.clock != nullptr) {
+      d.clock->Sleep(kDeviceRetryDelayMs);
     }
-    soundDevice = nullptr;
-    result = soundPlatform.system->CreateDevice(&soundDevice);
+    d.soundDevice = nullptr;
+    result = d.system->CreateDevice(&d.soundDevice);
     if (!Retryable(result)) {
       break;
     }
   }
-  if (result != kDsOk || soundDevice == nullptr) {
-    soundDevice = nullptr;
-    soundDeviceUnavailable = true;
+  if (result != kDsOk || d.soundDevice == nullptr) {
+    d.soundDevice = nullptr;
+    d.soundDeviceUnavailable = true;
     return false;
   }
-  soundDevice->SetCooperativeLevel(ownerWindow, kDssclNormal);
+  d.soundDevice->SetCooperativeLevel(ownerWindow, kDssclNormal);
   return true;
 }
 
-}  // namespace
-
-SampleVoice::SampleVoice()
+SampleVoice::SampleVoice(VoiceDevice& device)
     : primaryBuffer(nullptr),
       sampleData(nullptr),
       sampleBytes(0),
       voiceBuffer(nullptr),
-      enabled(1) {
-  ++liveVoiceCount;
+      enabled(1),
+      device_(device) {
+  ++device_.liveVoiceCount;
 }
 
 SampleVoice::~SampleVoice() {
@@ -61,8 +57,8 @@ SampleVoice::~SampleVoice() {
     voiceBuffer->Release();
     voiceBuffer = nullptr;
   }
-  --liveVoiceCount;
-  if (liveVoiceCount > 0) {
+  --device_.liveVoiceCount;
+  if (device_.liveVoiceCount > 0) {
     if (primaryBuffer != nullptr) {
       primaryBuffer->Release();
       primaryBuffer = nullptr;
@@ -70,18 +66,18 @@ SampleVoice::~SampleVoice() {
     return;
   }
   // The last voice releases the device, which takes its own primary buffer with it.
-  if (soundDevice != nullptr) {
-    soundDevice->Release();
-    soundDevice = nullptr;
+  if (device_.soundDevice != nullptr) {
+    device_.soundDevice->Release();
+    device_.soundDevice = nullptr;
   }
 }
 
 bool SampleVoice::LoadFromResource(int resourceId, WindowHandle ownerWindow) {
-  if (soundPlatform.resources == nullptr) {
+  if (device_.resources == nullptr) {
     return false;
   }
   std::size_t bytes = 0;
-  const unsigned char* image = soundPlatform.resources->FindWave(resourceId & 0xffff, &bytes);
+  const unsigned char* image = device_.resources->FindWave(resourceId & 0xffff, &bytes);
   if (image == nullptr) {
     return false;
   }
@@ -90,13 +86,13 @@ bool SampleVoice::LoadFromResource(int resourceId, WindowHandle ownerWindow) {
 
 bool SampleVoice::LoadFromMemory(const void* riffStart, std::size_t imageBytes,
                                  WindowHandle ownerWindow) {
-  if (soundDevice == nullptr && !CreateSharedDevice(ownerWindow)) {
+  if (device_.soundDevice == nullptr && !CreateSharedDevice(ownerWindow)) {
     return false;
   }
 
   SoundBufferDesc primary;
   primary.flags = kDsbcapsPrimaryBuffer;
-  if (soundDevice->CreateSoundBuffer(primary, &primaryBuffer) < 0) {
+  if (device_.soundDevice->CreateSoundBuffer(primary, &primaryBuffer) < 0) {
     return false;
   }
   // Under the normal cooperative level the device may keep its own output format.
@@ -114,7 +110,7 @@ bool SampleVoice::LoadFromMemory(const void* riffStart, std::size_t imageBytes,
   secondary.flags = kDsbcapsStatic | kDsbcapsCtrlFrequency | kDsbcapsCtrlPan | kDsbcapsCtrlVolume;
   secondary.bufferBytes = sampleBytes;
   secondary.format = &wave.format;
-  if (soundDevice->CreateSoundBuffer(secondary, &voiceBuffer) != kDsOk) {
+  if (device_.soundDevice->CreateSoundBuffer(secondary, &voiceBuffer) != kDsOk) {
     voiceBuffer = nullptr;
     return false;
   }
@@ -141,8 +137,8 @@ bool SampleVoice::FillVoiceBuffer(const unsigned char* source) {
 }
 
 void SampleVoice::Play(std::int32_t volume, std::int32_t pan, std::uint32_t startOffset,
-                       bool looping, const PlayTime& at) {
-  if (soundDevice == nullptr || voiceBuffer == nullptr || sampleData == nullptr ||
+                       bool looping) {
+  if (device_.soundDevice == nullptr || voiceBuffer == nullptr || sampleData == nullptr ||
       sampleBytes == 0 || enabled == 0) {
     return;
   }
@@ -150,8 +146,8 @@ void SampleVoice::Play(std::int32_t volume, std::int32_t pan, std::uint32_t star
   voiceBuffer->SetVolume(volume);
   voiceBuffer->SetPan(pan);
   const std::uint32_t flags = looping ? kDsbplayLooping : 0;
-  if (voiceBuffer->Play(0, 0, flags, at) == kDsErrBufferLost) {
+  if (voiceBuffer->Play(0, 0, flags) == kDsErrBufferLost) {
     FillVoiceBuffer(sampleData);
-    voiceBuffer->Play(0, 0, flags, at);
+    voiceBuffer->Play(0, 0, flags);
   }
 }

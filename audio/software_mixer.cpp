@@ -1,4 +1,4 @@
-// The software mixer: static buffers, gains from DirectSound's laws, a float sum clipped once.
+// The software mixer: samples in slots, gains from DirectSound's laws, a float sum clipped once.
 #include "audio/software_mixer.h"
 
 #include <algorithm>
@@ -6,6 +6,8 @@
 #include <cstring>
 #include <mutex>
 #include <vector>
+
+#include "base/little_endian.h"
 
 namespace {
 
@@ -25,37 +27,6 @@ void GainsFor(std::int32_t volume, std::int32_t pan, float* left, float* right) 
   pan = std::clamp(pan, kDsbPanLeft, kDsbPanRight);
   *left = gain * (pan > 0 ? GainOf(-pan) : 1.0f);
   *right = gain * (pan < 0 ? GainOf(pan) : 1.0f);
-}
-
-std::int32_t CheckBufferDesc(const SoundBufferDesc& desc) {
-  if ((desc.flags & kDsbcapsPrimaryBuffer) != 0) {
-    return kDsOk;
-  }
-  const WaveFormat* format = desc.format;
-  if (format == nullptr || desc.bufferBytes == 0) {
-    return kDsErrInvalidParam;
-  }
-  if (format->formatTag != kWaveFormatPcm || format->channels != 2 ||
-      format->samplesPerSec != kMixRate || format->bitsPerSample != 16 || format->blockAlign != 4) {
-    return kDsErrBadFormat;
-  }
-  return kDsOk;
-}
-
-std::int32_t LockFrames(std::vector<std::int16_t>& frames, std::uint32_t offset,
-                        std::uint32_t length, void** region, std::uint32_t* regionBytes,
-                        std::uint32_t flags) {
-  const auto bytes = static_cast<std::uint32_t>(frames.size() * 2);
-  if ((flags & kDsblockEntireBuffer) != 0) {
-    offset = 0;
-    length = bytes;
-  }
-  if (offset > bytes || length > bytes - offset) {
-    return kDsErrInvalidParam;
-  }
-  *region = reinterpret_cast<unsigned char*>(frames.data()) + offset;
-  *regionBytes = length;
-  return kDsOk;
 }
 
 namespace {
@@ -116,154 +87,76 @@ void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* ou
   }
 }
 
-// Devices and buffers live in the mixer's shared state. One mutex guards the voice table and the
-// clock: the program's thread plays, sets volumes and pans while an audio thread renders; each
-// holds it only for a few field writes or one block's mix, never while waiting on anything.
-// A device keeps the state alive until its last release, so voices that outlive the mixer (they
-// are static) still release safely; buffers left unreleased when their device goes are freed with
-// the state, as DirectSound frees them.
 struct SoftwareMixer::State {
-  struct Buffer;
-  struct Device;
-  std::vector<std::unique_ptr<Buffer>> buffers;
-  std::vector<std::unique_ptr<Device>> devices;
-  std::vector<MixVoice*> sounding;  // reserved at buffer creation, so Render never allocates
-  std::mutex mutex;
+  struct Slot {
+    int number = 0;
+    std::vector<std::int16_t> frames;  // interleaved left, right
+    MixVoice voice;
+  };
+  std::vector<std::unique_ptr<Slot>> slots;  // in the order first loaded, which is the mix's
+  std::vector<MixVoice*> sounding;           // as many as slots: Render never allocates
+  mutable std::mutex mutex;
   std::uint64_t rendered = 0;
   StreamClock clock{kMixRate};
   std::uint32_t latency = 0;
   std::uint32_t longestWait = 10 * kMixRate;
 
-  // The stream frame a play due at `at` starts on.
-  std::uint64_t StartFrame(const PlayTime& at) const {
-    return clock.StartFrame(at, latency, rendered, longestWait);
+  Slot* Find(int number) {
+    for (const auto& slot : slots) {
+      if (slot->number == number) {
+        return slot.get();
+      }
+    }
+    return nullptr;
   }
 };
 
-struct SoftwareMixer::State::Device final : SoundDevice {
-  State* state = nullptr;
-  std::shared_ptr<State> keepAlive;
-  int references = 1;
-
-  std::int32_t SetCooperativeLevel(WindowHandle, std::uint32_t) override { return kDsOk; }
-  std::int32_t CreateSoundBuffer(const SoundBufferDesc& desc, SoundBuffer** buffer) override;
-  void Release() override {
-    bool last = false;
-    {
-      const std::lock_guard<std::mutex> lock(state->mutex);
-      last = references > 0 && --references == 0;
-    }
-    if (last) {
-      // May free the state and this device with it: nothing of this object is touched after.
-      const std::shared_ptr<State> gone = std::move(keepAlive);
-    }
-  }
-};
-
-struct SoftwareMixer::State::Buffer final : SoundBuffer {
-  Device* device = nullptr;
-  bool primary = false;
-  int references = 1;
-  std::vector<std::int16_t> frames;  // the buffer's memory, stereo 16-bit
-  MixVoice voice;
-  // Position, volume and pan as set: they take effect with the next play, on its frame, so that
-  // what the buffer still sounds goes on unchanged until then.
-  MixStart next;
-  std::int32_t volume = 0;
-  std::int32_t pan = 0;
-
-  bool Live() const { return references > 0 && device->references > 0; }
-
-  std::int32_t SetFormat(const WaveFormat&) override { return kDsOk; }
-  std::int32_t Lock(std::uint32_t offset, std::uint32_t length, void** region,
-                    std::uint32_t* regionBytes, std::uint32_t flags) override {
-    return primary ? kDsErrInvalidParam
-                   : LockFrames(frames, offset, length, region, regionBytes, flags);
-  }
-  std::int32_t Unlock(void*, std::uint32_t) override { return kDsOk; }
-  std::int32_t Restore() override { return kDsOk; }
-  std::int32_t SetCurrentPosition(std::uint32_t position) override {
-    const std::lock_guard<std::mutex> lock(device->state->mutex);
-    next.position = std::min(position / 4, voice.frameCount);
-    return kDsOk;
-  }
-  std::int32_t SetVolume(std::int32_t value) override {
-    const std::lock_guard<std::mutex> lock(device->state->mutex);
-    volume = value;
-    GainsFor(volume, pan, &next.gainLeft, &next.gainRight);
-    return kDsOk;
-  }
-  std::int32_t SetPan(std::int32_t value) override {
-    const std::lock_guard<std::mutex> lock(device->state->mutex);
-    pan = value;
-    GainsFor(volume, pan, &next.gainLeft, &next.gainRight);
-    return kDsOk;
-  }
-  // A play sets the buffer's start for its frame; a later play before that frame replaces it.
-  std::int32_t Play(std::uint32_t, std::uint32_t, std::uint32_t flags,
-                    const PlayTime& at) override {
-    if (primary) {
-      return kDsOk;
-    }
-    const std::lock_guard<std::mutex> lock(device->state->mutex);
-    next.looping = (flags & kDsbplayLooping) != 0;
-    voice.start = next;
-    voice.startFrame = device->state->StartFrame(at);
-    voice.startPending = true;
-    return kDsOk;
-  }
-  void Release() override {
-    const std::lock_guard<std::mutex> lock(device->state->mutex);
-    if (references > 0) {
-      --references;
-    }
-    if (references == 0) {
-      voice.playing = false;
-      voice.startPending = false;
-    }
-  }
-};
-
-std::int32_t SoftwareMixer::State::Device::CreateSoundBuffer(const SoundBufferDesc& desc,
-                                                             SoundBuffer** buffer) {
-  *buffer = nullptr;
-  const std::int32_t checked = CheckBufferDesc(desc);
-  if (checked != kDsOk) {
-    return checked;
-  }
-  const bool primary = (desc.flags & kDsbcapsPrimaryBuffer) != 0;
-  auto created = std::make_unique<Buffer>();
-  created->device = this;
-  created->primary = primary;
-  created->frames.assign((desc.bufferBytes / 4) * 2, 0);
-  created->voice.frames = created->frames.data();
-  created->voice.frameCount = desc.bufferBytes / 4;
-  *buffer = created.get();
-  const std::lock_guard<std::mutex> lock(state->mutex);
-  state->buffers.push_back(std::move(created));
-  state->sounding.reserve(state->buffers.size());
-  return kDsOk;
-}
-
-SoftwareMixer::SoftwareMixer() : state_(std::make_shared<State>()) {}
+SoftwareMixer::SoftwareMixer() : state_(std::make_unique<State>()) {}
 SoftwareMixer::~SoftwareMixer() = default;
 
-std::int32_t SoftwareMixer::CreateDevice(SoundDevice** device) {
-  auto created = std::make_unique<State::Device>();
-  created->state = state_.get();
-  created->keepAlive = state_;
-  *device = created.get();
-  state_->devices.push_back(std::move(created));
-  return kDsOk;
+bool SoftwareMixer::Load(int slot, const ParsedWave& wave) {
+  if (!IsStereoPcm44100(wave.format) || wave.sampleData == nullptr) {
+    return false;
+  }
+  std::vector<std::int16_t> frames((wave.sampleBytes / 4) * 2);
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    frames[i] = static_cast<std::int16_t>(Get16(wave.sampleData + 2 * i));
+  }
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  State::Slot* loaded = state_->Find(slot);
+  if (loaded == nullptr) {
+    state_->slots.push_back(std::make_unique<State::Slot>());
+    state_->sounding.reserve(state_->slots.size());
+    loaded = state_->slots.back().get();
+    loaded->number = slot;
+  }
+  loaded->frames = std::move(frames);
+  loaded->voice = MixVoice();
+  loaded->voice.frames = loaded->frames.data();
+  loaded->voice.frameCount = static_cast<std::uint32_t>(loaded->frames.size() / 2);
+  return true;
+}
+
+void SoftwareMixer::Play(const SamplePlay& play) {
+  MixStart start;
+  GainsFor(play.volume, play.pan, &start.gainLeft, &start.gainRight);
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  State::Slot* slot = state_->Find(play.sample);
+  if (slot == nullptr) {
+    return;
+  }
+  slot->voice.start = start;
+  slot->voice.startFrame =
+      state_->clock.StartFrame(play.at, state_->latency, state_->rendered, state_->longestWait);
+  slot->voice.startPending = true;
 }
 
 void SoftwareMixer::Render(std::int16_t* out, std::size_t frameCount) {
   const std::lock_guard<std::mutex> lock(state_->mutex);
   state_->sounding.clear();
-  for (const auto& buffer : state_->buffers) {
-    if (!buffer->primary && buffer->Live() &&
-        (buffer->voice.playing || buffer->voice.startPending)) {
-      state_->sounding.push_back(&buffer->voice);
+  for (const auto& slot : state_->slots) {
+    if (slot->voice.playing || slot->voice.startPending) {
+      state_->sounding.push_back(&slot->voice);
     }
   }
   std::memset(out, 0, frameCount * 2 * sizeof(std::int16_t));

@@ -1,5 +1,5 @@
-// A sound device in software: static buffers mixed into 44100 Hz stereo 16-bit frames, with
-// DirectSound's volume in hundredths of a decibel, its pan law and its one-shot restart.
+// The sound mixed in software: samples mixed into 44100 Hz stereo 16-bit frames, with DirectSound's
+// volume in hundredths of a decibel, its pan law and its one-shot restart.
 #pragma once
 
 #include <cstddef>
@@ -7,12 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "audio/sample_play.h"
 #include "audio/stream_clock.h"
-#include "base/sound_device.h"
+#include "audio/wave.h"
 
 inline constexpr std::uint32_t kMixRate = 44100;
 
-// How a buffer sounds from a given frame on: where in its frames, how loud on each side, once or
+// How a sample sounds from a given frame on: where in its frames, how loud on each side, once or
 // over and over.
 struct MixStart {
   std::uint32_t position = 0;
@@ -21,8 +22,8 @@ struct MixStart {
   float gainRight = 1.0f;
 };
 
-// One buffer as the mixer sees it: 16-bit stereo frames, what it plays now, and the start a play
-// has set for a frame still to come.
+// One slot as the mixer sees it: 16-bit stereo frames, what it plays now, and the start a play has
+// set for a frame still to come.
 struct MixVoice {
   const std::int16_t* frames = nullptr;  // interleaved left, right
   std::uint32_t frameCount = 0;
@@ -47,38 +48,42 @@ void MixVoices(MixVoice* const* voices, std::size_t voiceCount, std::int16_t* ou
 // below silent; a positive pan takes pan/100 dB off the left side, a negative one off the right.
 void GainsFor(std::int32_t volume, std::int32_t pan, float* left, float* right);
 
-// The buffers a mixer of ours plays: DirectSound's answer to a buffer description (kDsOk for the
-// primary buffer, and for a secondary one of 44100 Hz stereo 16-bit frames), and a lock of
-// `length` bytes at `offset` of a buffer's frames (the whole of them with kDsblockEntireBuffer).
-std::int32_t CheckBufferDesc(const SoundBufferDesc& desc);
-std::int32_t LockFrames(std::vector<std::int16_t>& frames, std::uint32_t offset,
-                        std::uint32_t length, void** region, std::uint32_t* regionBytes,
-                        std::uint32_t flags);
-
-class SoftwareMixer final : public SoundSystem {
+// A mix of our own: each slot holds a sample, and a play starts its slot on its instant's frame.
+// The program's thread loads and plays while an audio thread may render: one mutex guards the
+// slots and the clock, held only for a few field writes or one block's mix.
+class SoftwareMixer {
  public:
-  struct State;
-
   SoftwareMixer();
-  ~SoftwareMixer() override;
+  ~SoftwareMixer();
+  SoftwareMixer(const SoftwareMixer&) = delete;
+  SoftwareMixer& operator=(const SoftwareMixer&) = delete;
 
-  std::int32_t CreateDevice(SoundDevice** device) override;
+  // Slot `slot` plays the samples of `wave`, copied: false, and the slot left as it was, unless
+  // they are 44100 Hz stereo 16-bit PCM. Slots are mixed in the order they were first loaded.
+  bool Load(int slot, const ParsedWave& wave);
 
-  // Renders the next `frameCount` frames of every live buffer of every live device.
+  // Plays sample `play.sample` from its start at `play.volume` and `play.pan`, on the frame of
+  // instant `play.at` (the clock below); what the slot sounds goes on until that frame, where the
+  // new play cuts it. A later play before that frame replaces this one. A slot never loaded plays
+  // nothing.
+  void Play(const SamplePlay& play);
+
+  // Renders the next `frameCount` frames of every slot.
   void Render(std::int16_t* out, std::size_t frameCount);
   // The frames rendered so far: the stream frame the next Render begins with.
   std::uint64_t RenderedFrames() const;
 
   // Timed plays. The stream's frame `frame` stands for timer instant `ms` (AnchorClock); or, in a
   // stream that runs in real time, the next frame rendered will be heard at `ms` (FollowClock,
-  // before each Render). A timed play then starts `latencyFrames` after its instant's frame, or
-  // with the next frame rendered when that has gone by. A play due further ahead than
-  // `longestWaitFrames` (10 s unless set) cannot be placed by the clock (it has jumped, or was not
-  // running yet) and starts with the next frame too, as does any play without a clock or time.
+  // before each Render). A play then starts `latencyFrames` after its instant's frame, or with the
+  // next frame rendered when that has gone by. A play due further ahead than `longestWaitFrames`
+  // (10 s unless set) cannot be placed by the clock (it has jumped, or was not running yet) and
+  // starts with the next frame too, as does any play while the clock is not anchored.
   void AnchorClock(std::uint64_t frame, double ms);
   void FollowClock(double ms);
   void SetLatency(std::uint32_t latencyFrames, std::uint32_t longestWaitFrames);
 
  private:
-  std::shared_ptr<State> state_;
+  struct State;
+  std::unique_ptr<State> state_;
 };

@@ -40,8 +40,7 @@ void StreamClock::Follow(std::uint64_t frame, double ms) {
     return;
   }
   // Where the clock puts `frame`, against where it was observed.
-  const double expected =
-      anchorMs_ + static_cast<double>(frame - anchorFrame_) * 1000.0 / rate_;
+  const double expected = anchorMs_ + static_cast<double>(frame - anchorFrame_) * 1000.0 / rate_;
   const double error = TimerDifference(expected, ms);
   if (std::fabs(error) > kJumpMs) {
     Anchor(frame, ms);
@@ -55,12 +54,12 @@ std::int64_t StreamClock::FrameOf(double ms) const {
   return static_cast<std::int64_t>(anchorFrame_) + static_cast<std::int64_t>(std::floor(frames));
 }
 
-std::uint64_t StreamClock::StartFrame(const PlayTime& at, std::uint32_t latency, std::uint64_t next,
+std::uint64_t StreamClock::StartFrame(double at, std::uint32_t latency, std::uint64_t next,
                                       std::uint32_t longestWait) const {
-  if (!at.timed || !anchored_) {
+  if (!anchored_) {
     return next;
   }
-  const std::int64_t due = FrameOf(at.ms) + latency;
+  const std::int64_t due = FrameOf(at) + latency;
   const auto now = static_cast<std::int64_t>(next);
   return due > now && due - now <= longestWait ? static_cast<std::uint64_t>(due) : next;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "base/sound_device.h"
+#include "audio/sample_play.h"
 
 class StreamClock {
  public:
@@ -26,11 +26,11 @@ class StreamClock {
   // across the timer's wrap. Negative when the instant lies before the stream's start.
   std::int64_t FrameOf(double ms) const;
 
-  // The frame a play due at `at` starts on: `latency` frames after its instant's frame; or `next`,
-  // the next frame to be mixed, when that one has gone by, when the play lies further ahead than
-  // `longestWait` (the clock has jumped, or does not keep time yet), when the clock is not anchored
-  // or the play is untimed.
-  std::uint64_t StartFrame(const PlayTime& at, std::uint32_t latency, std::uint64_t next,
+  // The frame a play due at instant `at` starts on: `latency` frames after its instant's frame; or
+  // `next`, the next frame to be mixed, when that one has gone by, when the play lies further ahead
+  // than `longestWait` (the clock has jumped, or does not keep time yet), or when the clock is not
+  // anchored.
+  std::uint64_t StartFrame(double at, std::uint32_t latency, std::uint64_t next,
                            std::uint32_t longestWait) const;
 
  private:

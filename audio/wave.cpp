@@ -82,3 +82,8 @@ bool ParseWave(const void* riffStart, std::size_t imageBytes, ParsedWave* wave) 
   }
   return false;
 }
+
+bool IsStereoPcm44100(const WaveFormat& format) {
+  return format.formatTag == kWaveFormatPcm && format.channels == 2 &&
+         format.samplesPerSec == 44100 && format.bitsPerSample == 16 && format.blockAlign == 4;
+}

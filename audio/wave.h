@@ -12,7 +12,10 @@ struct ParsedWave {
   std::uint32_t sampleBytes = 0;
 };
 
-// Walks the chunks of the RIFF WAVE image at `riffStart` until it has seen a "fmt " chunk (the first
-// one counts) and a "data" chunk, as they come. `imageBytes` is how much of the image may be read:
-// nothing past it, nor past the RIFF chunk's declared end, is ever read or handed out.
+// Walks the chunks of the RIFF WAVE image at `riffStart` until it has seen a "fmt " chunk (the
+// first one counts) and a "data" chunk, as they come. `imageBytes` is how much of the image may be
+// read: nothing past it, nor past the RIFF chunk's declared end, is ever read or handed out.
 bool ParseWave(const void* riffStart, std::size_t imageBytes, ParsedWave* wave);
+
+// 44100 Hz stereo 16-bit PCM: what a mix of our own plays.
+bool IsStereoPcm44100(const WaveFormat& format);

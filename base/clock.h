@@ -2,7 +2,9 @@
 // system tick count and Sleep on Windows; a virtual clock in the tests.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <thread>
 
 class Clock {
  public:
@@ -13,9 +15,12 @@ class Clock {
   // The same timer with its fraction, within [0, 2^32): where a mix of our own places instants.
   // A clock that knows no finer time gives its Milliseconds().
   virtual double PreciseMilliseconds() { return Milliseconds(); }
-  // The system tick count (GetTickCount): measures the password grace period.
-  virtual std::uint32_t TickCount() = 0;
-  virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // The system tick count (GetTickCount): measures the password grace period. Where the platform
+  // has no second counter, it is the timer.
+  virtual std::uint32_t TickCount() { return Milliseconds(); }
+  virtual void Sleep(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
 };
 
 // The clock of the platform the saver runs on.

@@ -1,5 +1,5 @@
-// The sound-device seam: the DirectSound operations a sample voice uses, with DirectSound's result
-// codes. DirectSound on Windows, a software mixer for headless use, a simulated device in tests.
+// The sound-device seam of the Windows saver: the DirectSound operations a sample voice uses, with
+// DirectSound's result codes. DirectSound on Windows, a simulated device in the tests.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,8 @@ struct WaveFormat {
 
 inline constexpr std::uint16_t kWaveFormatPcm = 1;
 
-// 44100 Hz stereo 16-bit PCM: the samples' format, and the output the voices ask for.
+// 44100 Hz stereo 16-bit PCM: the samples' format, the output the voices ask for, and the mix of
+// our own.
 inline WaveFormat StereoPcm44100() {
   WaveFormat format;
   format.formatTag = kWaveFormatPcm;
@@ -53,18 +54,6 @@ inline WaveFormat StereoPcm44100() {
   format.bitsPerSample = 16;
   return format;
 }
-
-// When a play is due, on the millisecond timer: the instant its step began, in milliseconds with
-// their fraction (a step is not a whole number of them), within [0, 2^32) as the timer wraps. An
-// untimed play is due at once. DirectSound starts every play when it is called; a mix of our own
-// starts a timed one on that instant's sample.
-struct PlayTime {
-  double ms = 0;
-  bool timed = false;
-};
-
-// The timer's span: instants are compared modulo it.
-inline constexpr double kTimerSpanMs = 4294967296.0;
 
 // A DSBUFFERDESC's fields; its size field is the implementation's business.
 struct SoundBufferDesc {
@@ -86,8 +75,8 @@ class SoundBuffer {
   virtual std::int32_t SetCurrentPosition(std::uint32_t position) = 0;
   virtual std::int32_t SetVolume(std::int32_t volume) = 0;
   virtual std::int32_t SetPan(std::int32_t pan) = 0;
-  virtual std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
-                            const PlayTime& at) = 0;
+  virtual std::int32_t Play(std::uint32_t reserved, std::uint32_t priority,
+                            std::uint32_t flags) = 0;
   virtual void Release() = 0;
 
  protected:

@@ -3,27 +3,28 @@
 
 #include <cstdlib>
 
-#include "core/saver_run.h"
-#include "core/shared_state.h"
+#include "base/clock.h"
+#include "core/saver.h"
 #include "core/view.h"
-
-InputState input;
 
 namespace {
 
-bool SaverMode() { return runMode == kSaver; }
+bool SaverMode(const Saver& saver) {
+  return saver.runMode == kSaver;
+}
 
-bool InputMayClose(const SaverContext& context) {
-  return SaverMode() && !context.checkingPassword;
+bool InputMayClose(const Saver& saver) {
+  return SaverMode(saver) && !saver.saverContext.checkingPassword;
 }
 
 // The close message in Saver mode: only a requested one, never during a check; within the grace
 // period the window goes at once, after it only once the password is accepted.
-void HandleClose(SaverContext& context, WindowHost& host, WindowHandle window) {
+void HandleClose(Saver& saver, WindowHost& host, WindowHandle window) {
+  SaverContext& context = saver.saverContext;
   if (!context.closeRequested || context.checkingPassword) {
     return;
   }
-  const std::uint32_t elapsed = host.TickCount() - context.startTick;
+  const std::uint32_t elapsed = saver.frameClock.TickCount() - context.startTick;
   const std::uint32_t grace = static_cast<std::uint32_t>(context.passwordDelay) * 1000u;
   if (elapsed <= grace) {
     host.Destroy(window);
@@ -37,54 +38,55 @@ void HandleClose(SaverContext& context, WindowHost& host, WindowHandle window) {
   }
 }
 
-void DispatchKey(SaverContext& context, WindowHost& host, SaverKey key) {
+void DispatchKey(Saver& saver, SaverKey key, EventResult* result) {
   switch (key) {
     case SaverKey::kEnter:
-      ApplySceneAction(SceneAction::kDayNight);
+      ApplySceneAction(saver, SceneAction::kDayNight);
       break;
     case SaverKey::kSpace:
-      ApplySceneAction(SceneAction::kTransform);
+      ApplySceneAction(saver, SceneAction::kTransform);
       break;
     case SaverKey::kLeft:
     case SaverKey::kRight:
       break;
     case SaverKey::kDown:
-      ApplySceneAction(SceneAction::kReset);
+      ApplySceneAction(saver, SceneAction::kReset);
       break;
     case SaverKey::kOther:
-      if (InputMayClose(context)) {
-        RequestClose(context, host);
+      if (InputMayClose(saver)) {
+        RequestClose(saver.saverContext, result);
       }
       break;
   }
 }
 
-void HandleMouseMove(SaverContext& context, WindowHost& host) {
+void HandleMouseMove(Saver& saver, WindowHost& host, EventResult* result) {
+  InputState& input = saver.input;
   const SaverPoint p = host.CursorPos();
   // 64-bit differences: positions are screen pixels, but nothing guarantees their range.
   const std::int64_t dx = static_cast<std::int64_t>(p.x) - input.lastMousePos.x;
   const std::int64_t dy = static_cast<std::int64_t>(p.y) - input.lastMousePos.y;
-  if (context.useMouse == 0) {
+  if (saver.saverContext.useMouse == 0) {
     const std::int32_t examined = input.mouseMoveCount;
     input.mouseMoveCount = examined + 1;
-    if (examined != 0 && (std::llabs(dx) > kMouseCloseDistance ||
-                          std::llabs(dy) > kMouseCloseDistance)) {
-      RequestClose(context, host);
+    if (examined != 0 &&
+        (std::llabs(dx) > kMouseCloseDistance || std::llabs(dy) > kMouseCloseDistance)) {
+      RequestClose(saver.saverContext, result);
     }
   }
   if (input.leftDragging) {
-    ApplyLeftDrag(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
+    ApplyLeftDrag(saver.view, static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
   } else if (input.rightDragging) {
-    ApplyRightDrag(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
+    ApplyRightDrag(saver.view, static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
   }
   input.lastMousePos = p;
 }
 
 }  // namespace
 
-void RequestClose(SaverContext& context, WindowHost& host) {
+void RequestClose(SaverContext& context, EventResult* result) {
   context.closeRequested = true;
-  host.PostClose(context.window);
+  result->closeRequested = true;
 }
 
 void BeginPasswordCheck(SaverContext& context, WindowHost& host) {
@@ -97,56 +99,48 @@ void EndPasswordCheck(SaverContext& context, WindowHost& host) {
   host.SendSetCursor(context.window);
 }
 
-void OnSaverWindowCreated(WindowHost& host, WindowHandle window) {
-  if (saverContext != nullptr) {
-    saverContext->window = window;
-    saverContext->startTick = host.TickCount();
-  }
+void OnSaverWindowCreated(Saver& saver, WindowHandle window) {
+  saver.saverContext.window = window;
+  saver.saverContext.startTick = saver.frameClock.TickCount();
 }
 
 void OnSaverWindowDestroyed(WindowHost& host) {
-  if (saverContext != nullptr) {
-    host.PostQuit();
-  }
+  host.PostQuit();
 }
 
-void OnSaverSetCursor(WindowHost& host) {
-  if (saverContext != nullptr) {
-    host.SetCursorVisible(!(SaverMode() && !saverContext->checkingPassword));
-  }
+void OnSaverSetCursor(const Saver& saver, WindowHost& host) {
+  host.SetCursorVisible(!(SaverMode(saver) && !saver.saverContext.checkingPassword));
 }
 
-MessageResult OnSaverSystemCommand(bool screenSaveOrClose) {
-  return saverContext != nullptr && SaverMode() && screenSaveOrClose ? MessageResult::kHandled
-                                                                     : MessageResult::kDefault;
+MessageResult OnSaverSystemCommand(const Saver& saver, bool screenSaveOrClose) {
+  return SaverMode(saver) && screenSaveOrClose ? MessageResult::kHandled : MessageResult::kDefault;
 }
 
-MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const SaverEvent& event) {
-  if (saverContext == nullptr) {
-    return MessageResult::kDefault;
-  }
-  SaverContext& context = *saverContext;
+EventResult HandleSaverEvent(Saver& saver, WindowHost& host, WindowHandle window,
+                             const SaverEvent& event) {
+  EventResult result;
+  InputState& input = saver.input;
   switch (event.kind) {
     case SaverEventKind::kDeactivate:
-      if (InputMayClose(context)) {
-        RequestClose(context, host);
+      if (InputMayClose(saver)) {
+        RequestClose(saver.saverContext, &result);
       }
       break;
     case SaverEventKind::kCloseRequest:
-      if (SaverMode()) {
-        HandleClose(context, host, window);
-        return MessageResult::kHandled;
+      if (SaverMode(saver)) {
+        HandleClose(saver, host, window);
+        result.message = MessageResult::kHandled;
       }
       break;
     case SaverEventKind::kKey:
-      DispatchKey(context, host, event.key);
+      DispatchKey(saver, event.key, &result);
       break;
     case SaverEventKind::kMiddleClick:
-      DispatchKey(context, host, SaverKey::kOther);
+      DispatchKey(saver, SaverKey::kOther, &result);
       break;
     case SaverEventKind::kMouseMove:
-      if (InputMayClose(context)) {
-        HandleMouseMove(context, host);
+      if (InputMayClose(saver)) {
+        HandleMouseMove(saver, host, &result);
       }
       break;
     case SaverEventKind::kLeftDown:
@@ -157,7 +151,7 @@ MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const Save
       input.leftDragging = false;
       break;
     case SaverEventKind::kRightDown:
-      ApplySceneAction(SceneAction::kReset);
+      ApplySceneAction(saver, SceneAction::kReset);
       input.rightDragging = true;
       input.lastMousePos = host.CursorPos();
       break;
@@ -165,5 +159,5 @@ MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const Save
       input.rightDragging = false;
       break;
   }
-  return MessageResult::kDefault;
+  return result;
 }

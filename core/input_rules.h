@@ -8,13 +8,13 @@
 #include "core/saver_context.h"
 #include "core/saver_events.h"
 
+struct Saver;
+
 // What the rules need of the window system; the window procedure on Windows, a fake in tests.
 class WindowHost {
  public:
   virtual ~WindowHost() = default;
-  virtual std::uint32_t TickCount() = 0;
   virtual SaverPoint CursorPos() = 0;
-  virtual void PostClose(WindowHandle window) = 0;      // queue a close message to the window
   virtual void SendSetCursor(WindowHandle window) = 0;  // re-evaluate the cursor now
   virtual void SetCursorVisible(bool arrow) = 0;        // the arrow, or no cursor at all
   virtual void Destroy(WindowHandle window) = 0;
@@ -33,22 +33,31 @@ struct InputState {
   bool rightDragging = false;
 };
 
-void RequestClose(SaverContext& context, WindowHost& host);
-void BeginPasswordCheck(SaverContext& context, WindowHost& host);
-void EndPasswordCheck(SaverContext& context, WindowHost& host);
-
 enum class MessageResult {
   kDefault,  // pass the message on to the window system's default handling
   kHandled,  // the message's result is 0 and nothing more is done
 };
 
-// The saver window's life, as each shell reports it. All read saverContext and runMode, and do
-// nothing while there is no context.
-void OnSaverWindowCreated(WindowHost& host, WindowHandle window);  // the window and start tick
-void OnSaverWindowDestroyed(WindowHost& host);                     // ends the frame loop
-void OnSaverSetCursor(WindowHost& host);  // no cursor while the saver runs unchecked
+// What handling an event asks of the shell.
+struct EventResult {
+  MessageResult message = MessageResult::kDefault;
+  // The rules want the window closed (RequestClose): the shell queues a close request for the
+  // window, which comes back to HandleSaverEvent as kCloseRequest.
+  bool closeRequested = false;
+};
+
+// closeRequested set in the context and in `result`, whose shell then queues the close.
+void RequestClose(SaverContext& context, EventResult* result);
+void BeginPasswordCheck(SaverContext& context, WindowHost& host);
+void EndPasswordCheck(SaverContext& context, WindowHost& host);
+
+// The saver window's life, as each shell reports it.
+void OnSaverWindowCreated(Saver& saver, WindowHandle window);  // the window and the start tick
+void OnSaverWindowDestroyed(WindowHost& host);                 // ends the frame loop
+void OnSaverSetCursor(const Saver& saver, WindowHost& host);   // none while the saver runs
 // The system's screen-saver or close command: swallowed in Saver mode.
-MessageResult OnSaverSystemCommand(bool screenSaveOrClose);
+MessageResult OnSaverSystemCommand(const Saver& saver, bool screenSaveOrClose);
 
 // The user's input and the window's closing: the keys and drags, and when the saver ends.
-MessageResult HandleSaverEvent(WindowHost& host, WindowHandle window, const SaverEvent& event);
+EventResult HandleSaverEvent(Saver& saver, WindowHost& host, WindowHandle window,
+                             const SaverEvent& event);

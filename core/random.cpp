@@ -1,13 +1,11 @@
-// The process-wide random generator.
+// The random generator.
 #include "core/random.h"
 
-namespace {
-std::uint32_t randomState = 1;
+void SeedRandom(Random& random, std::uint32_t seed) {
+  random.randomState = seed;
 }
 
-void SeedRandom(std::uint32_t seed) { randomState = seed; }
-
-int DrawRandom() {
-  randomState = randomState * 214013u + 2531011u;
-  return static_cast<int>((randomState >> 16) & 0x7fffu);
+int DrawRandom(Random& random) {
+  random.randomState = random.randomState * 214013u + 2531011u;
+  return static_cast<int>((random.randomState >> 16) & 0x7fffu);
 }

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
-struct SaverContext;
+#include "audio/sample_play.h"
+
+struct Random;
+struct Saver;
+struct Settings;
 
 inline constexpr int kMaxTracks = 30;
 inline constexpr int kSteps = 8;
@@ -30,13 +35,14 @@ inline constexpr std::int32_t kSlowestTempoIndex = -2;
 inline constexpr std::int32_t kFastestTempoIndex = 5997;
 
 // Tempo, density and mutation chance from the settings' params 0 to 2. Draws nothing.
-void ConfigureSequencer(const SaverContext& context);
+void ConfigureSequencer(EngineState& engine, const Settings& settings);
 
-// One tick at frameTimeMs: the step, the samples of a new step, and at step 7 the four dice.
-void SequencerTick();
+// One tick at the saver's frameTimeMs: the step, the plays of a new step (added to `plays`, each
+// due at the instant its step began), and at step 7 the four dice.
+void SequencerTick(Saver& saver, std::vector<SamplePlay>* plays);
 
 // Reseeds the generator with 10 and clears the pattern and the mutes.
-void ResetMatrix();
+void ResetMatrix(EngineState& engine, Random& random);
 
 // Switches cells and mutes of random tracks: 300 times, five draws each.
-void TransformMatrix();
+void TransformMatrix(EngineState& engine, Random& random);

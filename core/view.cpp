@@ -4,10 +4,6 @@
 #include <cmath>
 
 #include "core/random.h"
-#include "core/saver_context.h"
-#include "core/shared_state.h"
-
-ViewState view;
 
 namespace {
 
@@ -15,23 +11,25 @@ namespace {
 // turn keeps its single precision fine over hours of spinning, where the unwrapped sum would drift
 // by whole degrees. It is not free: the rounding differs from the unwrapped value's, and pans can
 // differ from it by 1 (of 10000), which no one hears.
-float Wrapped(float degrees) { return std::fmod(degrees, 360.0f); }
+float Wrapped(float degrees) {
+  return std::fmod(degrees, 360.0f);
+}
 
 }  // namespace
 
-void SetUpView() {
-  view.tableRotation = saverContext != nullptr ? saverContext->params[kRotationParam] : 0;
+void SetUpView(ViewState& view, Random& random, std::int32_t tableRotation) {
+  view.tableRotation = tableRotation;
   view.autoSpinRate =
-      static_cast<float>(((DrawRandom() % 1000) * 0.001 - 0.5) * view.tableRotation);
-  view.dayMode = (DrawRandom() % 2) == 1;
+      static_cast<float>(((DrawRandom(random) % 1000) * 0.001 - 0.5) * view.tableRotation);
+  view.dayMode = (DrawRandom(random) % 2) == 1;
   view.background = view.dayMode ? kDayFogColour : kNightColour;
-  view.tableTilt = static_cast<float>(DrawRandom() % 20 + 10);
+  view.tableTilt = static_cast<float>(DrawRandom(random) % 20 + 10);
   view.viewDepth = -80.0f;
 }
 
-Camera NextCamera() {
+Camera UpdateCamera(ViewState& view, Random& random) {
   if (!view.tiltPhaseSet) {
-    view.tiltPhase = DrawRandom();
+    view.tiltPhase = DrawRandom(random);
     view.tiltPhaseSet = true;
   }
   if (view.tableRotation == 2) {
@@ -50,17 +48,17 @@ Camera NextCamera() {
   return camera;
 }
 
-void ToggleDayNight(ClearColour dayClear) {
+void ToggleDayNight(ViewState& view, ClearColour dayClear) {
   view.dayMode = !view.dayMode;
   view.background = view.dayMode ? dayClear : kNightColour;
 }
 
-void ApplyLeftDrag(std::int32_t dx, std::int32_t dy) {
+void ApplyLeftDrag(ViewState& view, std::int32_t dx, std::int32_t dy) {
   view.tableTilt = static_cast<float>(view.tableTilt + dy * 0.21);
   view.spinVelocity = static_cast<float>(dx * 0.171);
 }
 
-void ApplyRightDrag(std::int32_t dx, std::int32_t dy) {
+void ApplyRightDrag(ViewState& view, std::int32_t dx, std::int32_t dy) {
   const std::int64_t sum = static_cast<std::int64_t>(dx) + dy;
   view.viewDepth = static_cast<float>(view.viewDepth + static_cast<double>(sum) * 0.21);
   if (view.viewDepth < -150.0f) {

@@ -38,17 +38,19 @@ struct Camera {
   float tableSpin;
 };
 
-// Once per window: the rotation setting from saverContext, then the random spin rate, day or night
-// and tilt (three draws, in that order), and the depth.
-void SetUpView();
+struct Random;
+
+// Once per window: the rotation setting `tableRotation` (the Table Rotation setting), then the
+// random spin rate, day or night and tilt (three draws, in that order), and the depth.
+void SetUpView(ViewState& view, Random& random, std::int32_t tableRotation);
 
 // Once per frame: the camera the frame is drawn from. Advances spin, tilt and phase (the phase
 // takes its draw on the first frame).
-Camera NextCamera();
+Camera UpdateCamera(ViewState& view, Random& random);
 
 // Flips day and night; `dayClear` is the background if the new mode is day.
-void ToggleDayNight(ClearColour dayClear);
+void ToggleDayNight(ViewState& view, ClearColour dayClear);
 
 // Mouse drags, in screen pixels since the last position (y downwards).
-void ApplyLeftDrag(std::int32_t dx, std::int32_t dy);
-void ApplyRightDrag(std::int32_t dx, std::int32_t dy);
+void ApplyLeftDrag(ViewState& view, std::int32_t dx, std::int32_t dy);
+void ApplyRightDrag(ViewState& view, std::int32_t dx, std::int32_t dy);

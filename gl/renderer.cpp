@@ -3,16 +3,11 @@
 
 #include <cmath>
 
-#include "base/clock.h"
-#include "core/sequencer.h"
-#include "core/shared_state.h"
+#include "core/saver.h"
 #include "gl/gl.h"
 #include "gl/scene.h"
 
 namespace {
-
-// Replaced only between frames, at start and on a display change; a frame only reads it.
-std::vector<Viewport> monitorViewports;
 
 struct Colour {
   float red;
@@ -20,20 +15,20 @@ struct Colour {
   float blue;
 };
 
-Colour BoxColour(int track, int step) {
+Colour BoxColour(const Frame& frame, int track, int step) {
   const double e = std::sin(track * 4.3255) * 0.4;
   Colour c{1.0f, static_cast<float>(0.5 - e), static_cast<float>(0.5 + e)};
-  if (engine.PatternMatrix[track * kSteps + step] == 0) {
+  if (frame.PatternMatrix[track * kSteps + step] == 0) {
     // Off cells fade most of the way toward white.
     c.green = static_cast<float>(c.green + (1.0f - c.green) * 0.8);
     c.blue = static_cast<float>(c.blue + (1.0f - c.blue) * 0.8);
   }
-  if (step == engine.currentStep) {
+  if (step == frame.currentStep) {
     c.red = 1.0f;
     c.green = static_cast<float>(c.green + (1.0f - c.green) * 0.48);
     c.blue = static_cast<float>(c.blue + (0.6f - c.blue) * 0.48);
   }
-  if (engine.trackMuted[track] != 0) {
+  if (frame.trackMuted[track] != 0) {
     c.red = 0.632f;
     c.green = static_cast<float>(c.green + (1.0f - c.green) * 0.368);
     c.blue = static_cast<float>(c.blue - c.blue * 0.368);
@@ -41,20 +36,20 @@ Colour BoxColour(int track, int step) {
   return c;
 }
 
-void DrawGrid() {
+void DrawGrid(const Frame& frame) {
   glPushMatrix();
   glScalef(1.5125f, 1.0f, 1.5f);
-  for (int track = 0; track < engine.trackCount; ++track) {
+  for (int track = 0; track < frame.trackCount; ++track) {
     for (int step = 0; step < kSteps; ++step) {
-      const Colour c = BoxColour(track, step);
+      const Colour c = BoxColour(frame, track, step);
       glColor4f(c.red, c.green, c.blue, 1.0f);
       glPushMatrix();
-      glTranslatef(static_cast<float>((track - (engine.trackCount - 1) * 0.5) * 0.5), -0.1f,
+      glTranslatef(static_cast<float>((track - (frame.trackCount - 1) * 0.5) * 0.5), -0.1f,
                    static_cast<float>(step - 3.5));
-      if (track == engine.accentTrack) {
+      if (track == frame.accentTrack) {
         glTranslatef(0.0f, 0.0f, -0.3f);
       }
-      if (step == engine.currentStep) {
+      if (step == frame.currentStep) {
         glTranslatef(0.0f, 0.2f, 0.0f);
         glScalef(1.0f, 1.1f, 1.3f);
       }
@@ -69,23 +64,18 @@ void DrawGrid() {
 
 }  // namespace
 
-void SetMonitorViewports(const std::vector<Viewport>& viewports) {
-  monitorViewports = viewports;
-}
-
-void RenderFrame() {
-  ApplyLook();
+void RenderFrame(const Frame& frame) {
+  ApplyLook(frame.dayMode, frame.background);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  DrawScene();
+  DrawScene(frame);
   glFlush();
 }
 
-void DrawScene() {
+void DrawScene(const Frame& frame) {
   glLoadIdentity();
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_BLEND);
-  frameTimeMs = frameClock != nullptr ? frameClock->Milliseconds() : 0;
-  UpdateCamera();
+  PlaceCamera(frame.camera);
 
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
@@ -95,18 +85,15 @@ void DrawScene() {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
 
-  // The camera, the spin and the ticks once per frame: every monitor shows the same moment.
-  if (monitorViewports.size() < 2) {
-    DrawGrid();
+  // One camera for every monitor: each shows the same moment.
+  if (frame.monitors.size() < 2) {
+    DrawGrid(frame);
   } else {
-    for (const Viewport& v : monitorViewports) {
+    for (const Viewport& v : frame.monitors) {
       glViewport(v.x, v.y, v.width, v.height);
-      DrawGrid();
+      DrawGrid(frame);
     }
   }
-
-  SequencerTick();
-  SequencerTick();
 }
 
 void DrawBox(float hx, float hy, float hz) {

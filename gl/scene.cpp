@@ -1,7 +1,7 @@
 // The view state into GL: viewport, projection, camera, clear colour and fog.
 #include "gl/scene.h"
 
-#include "core/shared_state.h"
+#include "core/saver.h"
 #include "core/view.h"
 #include "gl/gl.h"
 
@@ -15,13 +15,13 @@ void LoadOrthographicBox() {
 
 }  // namespace
 
-void SetUpScene(std::int32_t width, std::int32_t height) {
-  SetUpView();
+void SetUpScene(Saver& saver, std::int32_t width, std::int32_t height) {
+  SetUpView(saver.view, saver.random, saver.saverContext.rotation());
   ResizeScene(width, height);
   glMatrixMode(GL_PROJECTION);
   LoadOrthographicBox();
   glMatrixMode(GL_MODELVIEW);
-  ApplyLook();
+  ApplyLook(saver.view.dayMode, saver.view.background);
   glEnable(GL_FOG);
 }
 
@@ -29,8 +29,7 @@ void ResizeScene(std::int32_t width, std::int32_t height) {
   glViewport(0, 0, width, height);
 }
 
-void UpdateCamera() {
-  const Camera camera = NextCamera();
+void PlaceCamera(const Camera& camera) {
   glMatrixMode(GL_PROJECTION);
   LoadOrthographicBox();
   glTranslatef(0.0f, 0.0f, camera.viewDepth);
@@ -39,9 +38,9 @@ void UpdateCamera() {
   glRotatef(camera.tableSpin, 0.0f, 1.0f, 0.0f);
 }
 
-void ApplyLook() {
-  const ClearColour& clear = view.background;
-  const ClearColour& fog = view.dayMode ? kDayFogColour : kNightColour;
+void ApplyLook(bool dayMode, const ClearColour& background) {
+  const ClearColour& clear = background;
+  const ClearColour& fog = dayMode ? kDayFogColour : kNightColour;
   glClearColor(clear.red, clear.green, clear.blue, 1.0f);
   const GLfloat fogColour[4] = {fog.red, fog.green, fog.blue, 1.0f};
   glFogfv(GL_FOG_COLOR, fogColour);

@@ -4,17 +4,21 @@
 
 #include <cstdint>
 
+#include "core/view.h"
+
+struct Saver;
+
 // Once per window, with the GL context current: the view's set-up (SetUpView: spin rate, day or
 // night, tilt), then the viewport, the projection and the look, with fog on.
-void SetUpScene(std::int32_t width, std::int32_t height);
+void SetUpScene(Saver& saver, std::int32_t width, std::int32_t height);
 
 // The window's new size, with the GL context current: the viewport that covers it.
 void ResizeScene(std::int32_t width, std::int32_t height);
 
-// Once per frame, with the identity in the model-view matrix: the frame's camera (NextCamera) as
-// projection with depth offset and tilt, and model-view with the spin.
-void UpdateCamera();
+// With the identity in the model-view matrix: the camera as projection with depth offset and tilt,
+// and as model-view with the spin.
+void PlaceCamera(const Camera& camera);
 
-// The look of the view state: clear colour and fog. Each frame applies it before its clear, so a
-// switch of day and night shows from the next frame on.
-void ApplyLook();
+// The look: clear colour and fog, by day or by night. Each frame applies its own before its clear,
+// so a switch of day and night shows from the next frame on.
+void ApplyLook(bool dayMode, const ClearColour& background);

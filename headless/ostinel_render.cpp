@@ -14,24 +14,17 @@
 #include <system_error>
 #include <vector>
 
-#include "audio/sample_voice.h"
 #include "audio/software_mixer.h"
 #include "base/clock.h"
 #include "base/program_resources.h"
 #include "base/version.h"
-#include "core/sample_bank.h"
-#include "core/saver_context.h"
-#include "core/saver_run.h"
-#include "core/sequencer.h"
-#include "core/shared_state.h"
-#include "core/view.h"
+#include "core/saver.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
 #include "gl/scene.h"
 #include "headless/json_line.h"
 #include "headless/png_writer.h"
 #include "headless/progress.h"
-#include "headless/recording_sound.h"
 #include "headless/render_options.h"
 #include "headless/video_encoder.h"
 #include "headless/wav_writer.h"
@@ -133,53 +126,71 @@ class SoundTrack {
   std::uint64_t written_ = 0;
 };
 
-// The user's action, as the saver window's input handling applies it.
-void ApplyKey(RenderKey key) {
+// The window the render has none of: the pointer rests at the origin, nothing to close.
+class RenderHost final : public WindowHost {
+ public:
+  SaverPoint CursorPos() override { return SaverPoint{}; }
+  void SendSetCursor(WindowHandle) override {}
+  void SetCursorVisible(bool) override {}
+  void Destroy(WindowHandle) override {}
+  void PostQuit() override {}
+  std::int32_t VerifyPassword(WindowHandle) override { return 1; }
+};
+
+// The user's action, as a window's input reaches the saver: a key, or a click's press and release.
+void ApplyKey(Saver& saver, RenderKey key) {
+  RenderHost host;
+  const auto send = [&](SaverEventKind kind, SaverKey what) {
+    HandleSaverEvent(saver, host, 0, SaverEvent{kind, what});
+  };
   switch (key) {
     case RenderKey::kSpace:
-      ApplySceneAction(SceneAction::kTransform);
+      send(SaverEventKind::kKey, SaverKey::kSpace);
       break;
     case RenderKey::kEnter:
-      ApplySceneAction(SceneAction::kDayNight);
+      send(SaverEventKind::kKey, SaverKey::kEnter);
       break;
     case RenderKey::kDown:
+      send(SaverEventKind::kKey, SaverKey::kDown);
+      break;
     case RenderKey::kRightClick:
-      ApplySceneAction(SceneAction::kReset);
+      send(SaverEventKind::kRightDown, SaverKey::kOther);
+      send(SaverEventKind::kRightUp, SaverKey::kOther);
       break;
   }
 }
 
-std::string PlaysJson(const std::vector<RecordedPlay>& plays) {
+std::string PlaysJson(const std::vector<SamplePlay>& plays) {
   std::string json = "[";
-  for (const RecordedPlay& play : plays) {
+  for (const SamplePlay& play : plays) {
     if (json.size() > 1) {
       json += ',';
     }
     // The instant the play is due at, on the timer, to the microsecond.
     char at[32];
-    std::snprintf(at, sizeof at, "%.3f", play.at.ms);
-    json += '[' + std::to_string(play.track) + ',' + std::to_string(play.volume) + ',' +
+    std::snprintf(at, sizeof at, "%.3f", play.at);
+    json += '[' + std::to_string(play.sample) + ',' + std::to_string(play.volume) + ',' +
             std::to_string(play.pan) + ',' + at + ']';
   }
   return json + ']';
 }
 
-int TrackCount() {
+int TrackCount(const EngineState& engine) {
   return std::clamp(engine.trackCount, 0, kMaxTracks);
 }
 
 // The pattern track by track, steps 0 to 7 within a track, as 0 and 1.
-std::string PatternText() {
+std::string PatternText(const EngineState& engine) {
   std::string text;
-  for (int cell = 0; cell < TrackCount() * kSteps; ++cell) {
+  for (int cell = 0; cell < TrackCount(engine) * kSteps; ++cell) {
     text += engine.PatternMatrix[cell] != 0 ? '1' : '0';
   }
   return text;
 }
 
-std::string MutedText() {
+std::string MutedText(const EngineState& engine) {
   std::string text;
-  for (int track = 0; track < TrackCount(); ++track) {
+  for (int track = 0; track < TrackCount(engine); ++track) {
     text += engine.trackMuted[track] != 0 ? '1' : '0';
   }
   return text;
@@ -331,21 +342,18 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   // Start-up in the saver's order: seed, settings, scene, sequencer, samples.
   VirtualClock clock;
   clock.now = options.startMs;
-  SaverContext context;
-  static_cast<Settings&>(context) = options.settings;
   SoftwareMixer mixer;
-  RecordingSoundSystem recorder(mixer);
-  BeginRun(kSaver, context, RunPlatform{clock, &recorder, PlatformResources()}, options.seed);
-  SetUpScene(options.width, options.height);
-  SetUpRun(0);
-  int named = 0;
-  for (int slot = 0; slot < kSampleSlots; ++slot) {
-    named += recorder.NameTrack(SampleBank[slot].voiceBuffer, slot) ? 1 : 0;
+  Saver saver(kSaver, RunPlatform{clock, nullptr, PlatformResources()}, options.seed);
+  static_cast<Settings&>(saver.saverContext) = options.settings;
+  SetUpScene(saver, options.width, options.height);
+  SetUpRun(saver, 0);
+  const int loaded = LoadSamples(PlatformResources(), [&mixer](int slot, const ParsedWave& wave) {
+    return mixer.Load(slot, wave);
+  });
+  if (loaded != kLoadedSlots) {
+    std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", loaded,
+                 kLoadedSlots);
   }
-  if (named != kLoadedSlots) {
-    std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", named, kLoadedSlots);
-  }
-  recorder.TakePlays();
   // The sound's first sample is the render's first instant.
   mixer.AnchorClock(0, options.startMs);
 
@@ -357,11 +365,11 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
                   .Int("transient", options.settings.transient())
                   .Int("density", options.settings.density())
                   .Int("rotation", options.settings.rotation())
-                  .Int("cycle_ms", engine.cyclePeriodMs)
-                  .Float("step_ms", engine.stepPeriodMs)
-                  .Bool("day", view.dayMode)
-                  .Float("tilt", view.tableTilt)
-                  .Float("auto_spin", view.autoSpinRate)
+                  .Int("cycle_ms", saver.engine.cyclePeriodMs)
+                  .Float("step_ms", saver.engine.stepPeriodMs)
+                  .Bool("day", saver.view.dayMode)
+                  .Float("tilt", saver.view.tableTilt)
+                  .Float("auto_spin", saver.view.autoSpinRate)
                   .Int("width", options.width)
                   .Int("height", options.height));
 
@@ -384,7 +392,7 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
     const std::uint64_t atMs = options.startMs + elapsedMs;
     const auto frameTime = static_cast<std::uint32_t>(atMs);  // the timer wraps at 2^32
     for (; nextEvent < events.size() && events[nextEvent].atMs <= atMs; ++nextEvent) {
-      ApplyKey(events[nextEvent].key);
+      ApplyKey(saver, events[nextEvent].key);
       trace.Write(JsonLine()
                       .String("event", RenderKeyName(events[nextEvent].key))
                       .Uint("ms", events[nextEvent].atMs)
@@ -399,18 +407,22 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
       ok = sound.RenderTo(SampleAt(mixedToMs)) || Fail("cannot write the sound");
       mixedToMs = elapsedMs;
     }
+    Frame shown;
     {
       const StageTimer timer(times.draw);
-      RenderFrame();
+      shown = AdvanceFrame(saver, frameTime);
+      RenderFrame(shown);
       glFinish();
     }
-    const std::vector<RecordedPlay> plays = recorder.TakePlays();
-    if (!plays.empty()) {
+    for (const SamplePlay& play : shown.plays) {
+      mixer.Play(play);
+    }
+    if (!shown.plays.empty()) {
       trace.Write(JsonLine()
                       .Uint("frame", frame)
                       .Uint("t", frameTime)
-                      .Int("step", engine.currentStep)
-                      .Raw("plays", PlaysJson(plays)));
+                      .Int("step", saver.engine.currentStep)
+                      .Raw("plays", PlaysJson(shown.plays)));
     }
     if (ok && withVideo) {
       const StageTimer timer(times.handOver);
@@ -447,17 +459,14 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   trace.Write(JsonLine()
                   .Bool("end", true)
                   .Uint("frames", frames)
-                  .String("pattern", PatternText())
-                  .String("muted", MutedText())
-                  .Int("accent", engine.accentTrack)
-                  .Bool("day", view.dayMode)
-                  .Float("spin", view.tableSpin)
-                  .Int("step", engine.currentStep));
+                  .String("pattern", PatternText(saver.engine))
+                  .String("muted", MutedText(saver.engine))
+                  .Int("accent", saver.engine.accentTrack)
+                  .Bool("day", saver.view.dayMode)
+                  .Float("spin", saver.view.tableSpin)
+                  .Int("step", saver.engine.currentStep));
   ok = (trace.Close() || Fail("cannot write the trace")) && ok;
   ok = (wav.Close() || Fail("cannot write the sound")) && ok;
-
-  // The bank's voices keep their buffers until the process ends; nothing else here outlives this.
-  EndRun();
 
   const double seconds = SecondsSince(began);
   const double videoSeconds = static_cast<double>(frames) / options.fps;

@@ -13,12 +13,9 @@
 #include <cstring>
 #include <string>
 
+#include "audio/software_mixer.h"
 #include "base/clock.h"
-#include "core/input_rules.h"
-#include "core/saver_context.h"
-#include "core/saver_run.h"
-#include "core/shared_state.h"
-#include "core/view.h"
+#include "core/saver.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
 #include "gl/scene.h"
@@ -33,17 +30,14 @@ int OnXError(Display*, XErrorEvent*) {
   return 0;
 }
 
-// The input rules' view of the window: the pointer from the last event, closes queued for the
-// loop, no password (XScreenSaver locks the screen itself).
+// The input rules' view of the window: the pointer from the last event, no password (XScreenSaver
+// locks the screen itself).
 class XWindowHost final : public WindowHost {
  public:
   SaverPoint pointer;
-  bool closePosted = false;
   bool destroyed = false;
 
-  std::uint32_t TickCount() override { return frameClock->TickCount(); }
   SaverPoint CursorPos() override { return pointer; }
-  void PostClose(WindowHandle) override { closePosted = true; }
   void SendSetCursor(WindowHandle) override {}
   void SetCursorVisible(bool) override {}
   void Destroy(WindowHandle) override { destroyed = true; }
@@ -60,8 +54,9 @@ bool GoodVisual(Display* display, XVisualInfo* info) {
 }
 
 XVisualInfo* ChooseVisual(Display* display, int screen) {
-  int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
-                      GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 16, None};
+  int attributes[] = {
+      GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1,   GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE,
+      1,        GLX_DEPTH_SIZE,   16,           None};
   return glXChooseVisual(display, screen, attributes);
 }
 
@@ -75,8 +70,8 @@ void SyncToDisplay(Display* display, GLXDrawable drawable, int screen) {
     return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
   };
   if (has("GLX_EXT_swap_control")) {
-    if (auto set = reinterpret_cast<void (*)(Display*, GLXDrawable, int)>(
-            proc("glXSwapIntervalEXT"))) {
+    if (auto set =
+            reinterpret_cast<void (*)(Display*, GLXDrawable, int)>(proc("glXSwapIntervalEXT"))) {
       set(display, drawable, 1);
     }
   } else if (has("GLX_MESA_swap_control")) {
@@ -109,7 +104,7 @@ class FpsOverlay {
   FpsOverlay(const FpsOverlay&) = delete;
   FpsOverlay& operator=(const FpsOverlay&) = delete;
 
-  void Draw(int width, int height) {
+  void Draw(int width, int height, bool dayMode) {
     if (font_ == nullptr) {
       return;
     }
@@ -132,7 +127,7 @@ class FpsOverlay {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    const float ink = view.dayMode ? 0.0f : 1.0f;
+    const float ink = dayMode ? 0.0f : 1.0f;
     glColor3f(ink, ink, ink);
     glRasterPos2i(8, height - 8 - font_->ascent);
     glListBase(base_ - 32);
@@ -248,134 +243,198 @@ Window TargetWindow(Display* display, const HackOptions& options) {
   return DefaultRootWindow(display);
 }
 
-}  // namespace
+// The window the hack draws on (the one named, one of its own inside it, or a window of its own)
+// with a GLX context current on it; all of it undone on the way out, whichever way that is.
+class GlWindow {
+ public:
+  GlWindow(Display* display, const HackOptions& options);
+  ~GlWindow();
+  GlWindow(const GlWindow&) = delete;
+  GlWindow& operator=(const GlWindow&) = delete;
 
-int RunHackWindow(Display* display, const HackOptions& options,
-                  const volatile std::sig_atomic_t& stop, const std::function<void()>& soundReady) {
-  const int screen = DefaultScreen(display);
-  const bool own = options.target == HackTarget::kOwnWindow;
-  Window target = own ? None : TargetWindow(display, options);
-  Window created = None;  // a window of ours, destroyed at the end
-  Colormap colormap = None;
-  XVisualInfo* visual = nullptr;
+  // Why there is nothing to draw on, or "".
+  const std::string& error() const { return error_; }
+
+  Display* const display;
+  const bool own;  // a window of its own, which takes keys and the mouse
+  Window target = None;
+  Window drawable = None;
   int width = 960;
   int height = 600;
+  Atom deleteWindow = None;
 
+ private:
+  bool Open(const HackOptions& options);
+  bool MakeContext();
+
+  Window created_ = None;  // a window of ours, destroyed at the end
+  Colormap colormap_ = None;
+  XVisualInfo* visual_ = nullptr;
+  GLXContext context_ = nullptr;
+  std::string error_;
+};
+
+GlWindow::GlWindow(Display* d, const HackOptions& options)
+    : display(d), own(options.target == HackTarget::kOwnWindow) {
   XSetErrorHandler(OnXError);
+  if (Open(options)) {
+    MakeContext();
+  }
+  if (visual_ != nullptr) {
+    XFree(visual_);
+    visual_ = nullptr;
+  }
+}
+
+bool GlWindow::Open(const HackOptions& options) {
+  const int screen = DefaultScreen(display);
   if (!own) {
+    target = TargetWindow(display, options);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, target, &attributes)) {
-      std::fprintf(stderr, "ostinel: there is no window 0x%lx to draw on\n", target);
-      return 1;
+      char text[64];
+      std::snprintf(text, sizeof text, "there is no window 0x%lx to draw on", target);
+      error_ = text;
+      return false;
     }
     width = attributes.width;
     height = attributes.height;
     XVisualInfo wanted{};
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     int count = 0;
-    visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+    visual_ = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
     // A given window may have children of its own (a dialog's widgets): a window of ours on top
     // of them covers it whole.
-    if (visual != nullptr &&
-        (options.target == HackTarget::kWindowId || !GoodVisual(display, visual))) {
-      XFree(visual);
-      visual = nullptr;
+    if (visual_ != nullptr &&
+        (options.target == HackTarget::kWindowId || !GoodVisual(display, visual_))) {
+      XFree(visual_);
+      visual_ = nullptr;
     }
     // Following the window's size: a window of ours inside it is resized along.
     XSelectInput(display, target, StructureNotifyMask);
   }
-  Window parent = own ? RootWindow(display, screen) : target;
-  if (visual == nullptr) {
-    // Our own window, or one inside a window whose visual has no double-buffered GL.
-    visual = ChooseVisual(display, screen);
-    if (visual == nullptr) {
-      std::fprintf(stderr, "ostinel: the display offers no double-buffered OpenGL visual\n");
-      return 1;
-    }
-    colormap = XCreateColormap(display, parent, visual->visual, AllocNone);
-    XSetWindowAttributes set{};
-    set.colormap = colormap;
-    set.background_pixel = BlackPixel(display, screen);
-    set.border_pixel = 0;
-    set.event_mask = own ? KeyPressMask | ButtonPressMask | ButtonReleaseMask |
-                               PointerMotionMask | StructureNotifyMask
-                         : 0;
-    created = XCreateWindow(display, parent, 0, 0, width, height, 0, visual->depth, InputOutput,
-                            visual->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
-                            &set);
-    if (own) {
-      XStoreName(display, created, "Ostinel");
-    }
-    XMapWindow(display, created);
+  drawable = target;
+  if (visual_ != nullptr) {
+    return true;
   }
-  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  // Our own window, or one inside a window whose visual has no double-buffered GL.
+  visual_ = ChooseVisual(display, screen);
+  if (visual_ == nullptr) {
+    error_ = "the display offers no double-buffered OpenGL visual";
+    return false;
+  }
+  const Window parent = own ? RootWindow(display, screen) : target;
+  colormap_ = XCreateColormap(display, parent, visual_->visual, AllocNone);
+  XSetWindowAttributes set{};
+  set.colormap = colormap_;
+  set.background_pixel = BlackPixel(display, screen);
+  set.border_pixel = 0;
+  set.event_mask = own ? KeyPressMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                             StructureNotifyMask
+                       : 0;
+  created_ =
+      XCreateWindow(display, parent, 0, 0, width, height, 0, visual_->depth, InputOutput,
+                    visual_->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &set);
+  drawable = created_;
   if (own) {
-    XSetWMProtocols(display, created, &deleteWindow, 1);
+    XStoreName(display, created_, "Ostinel");
+    deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, created_, &deleteWindow, 1);
   }
-  const Window drawable = created != None ? created : target;
+  XMapWindow(display, created_);
+  return true;
+}
 
-  GLXContext context = glXCreateContext(display, visual, nullptr, True);
-  XFree(visual);
-  if (context == nullptr || !glXMakeCurrent(display, drawable, context)) {
-    std::fprintf(stderr, "ostinel: cannot make an OpenGL context for the window\n");
-    if (context != nullptr) {
-      glXDestroyContext(display, context);
+bool GlWindow::MakeContext() {
+  context_ = glXCreateContext(display, visual_, nullptr, True);
+  if (context_ == nullptr || !glXMakeCurrent(display, drawable, context_)) {
+    error_ = "cannot make an OpenGL context for the window";
+    return false;
+  }
+  SyncToDisplay(display, drawable, DefaultScreen(display));
+  return true;
+}
+
+GlWindow::~GlWindow() {
+  if (context_ != nullptr) {
+    glXMakeCurrent(display, None, nullptr);
+    glXDestroyContext(display, context_);
+  }
+  if (created_ != None && !xFailed) {
+    XDestroyWindow(display, created_);
+  }
+  if (colormap_ != None) {
+    XFreeColormap(display, colormap_);
+  }
+  XSync(display, False);
+}
+
+// The X events that came since the last frame: the window's size followed, the end of the run
+// noticed, and in a window of its own the keys and the mouse handed to the input rules.
+bool HandleEvents(GlWindow& window, Saver& saver, XWindowHost& host) {
+  bool quit = false;
+  while (XPending(window.display) > 0) {
+    XEvent event;
+    XNextEvent(window.display, &event);
+    if (event.type == ConfigureNotify &&
+        (event.xconfigure.width != window.width || event.xconfigure.height != window.height)) {
+      window.width = event.xconfigure.width;
+      window.height = event.xconfigure.height;
+      if (!window.own && window.drawable != window.target &&
+          event.xconfigure.window == window.target) {
+        XResizeWindow(window.display, window.drawable, window.width, window.height);
+      }
+      ResizeScene(window.width, window.height);
+    } else if (event.type == ClientMessage && window.deleteWindow != None &&
+               static_cast<Atom>(event.xclient.data.l[0]) == window.deleteWindow) {
+      quit = true;
+    } else if (event.type == DestroyNotify && event.xdestroywindow.window == window.target) {
+      quit = true;
+    } else if (window.own) {
+      SaverEvent saverEvent;
+      if (Translate(event, &saverEvent, &quit)) {
+        host.pointer = PointerOf(event);
+        const auto handle = static_cast<WindowHandle>(window.drawable);
+        // A close the rules ask for is handled at once: there is no queue of our own to post to.
+        if (HandleSaverEvent(saver, host, handle, saverEvent).closeRequested) {
+          HandleSaverEvent(saver, host, handle, SaverEvent{SaverEventKind::kCloseRequest});
+        }
+      }
     }
-    if (created != None) {
-      XDestroyWindow(display, created);
-    }
+  }
+  return !quit && !host.destroyed;
+}
+
+}  // namespace
+
+int RunHackWindow(Display* display, const HackOptions& options,
+                  const volatile std::sig_atomic_t& stop, Saver& saver, SoftwareMixer* sound,
+                  const std::function<void()>& soundReady) {
+  GlWindow window(display, options);
+  if (!window.error().empty()) {
+    std::fprintf(stderr, "ostinel: %s\n", window.error().c_str());
     return 1;
   }
-  SyncToDisplay(display, drawable, screen);
-
-  XWindowHost host;
-  const auto window = static_cast<WindowHandle>(drawable);
-  OnSaverWindowCreated(host, window);
-  SetUpScene(width, height);
-  SetUpRun(window);
+  OnSaverWindowCreated(saver, static_cast<WindowHandle>(window.drawable));
+  SetUpScene(saver, window.width, window.height);
+  SetUpRun(saver, static_cast<WindowHandle>(window.drawable));
   if (soundReady) {
     soundReady();
   }
   FpsOverlay fps(display, options.showFps);
-
+  XWindowHost host;
   const auto delay = std::chrono::microseconds(options.delayUs);
   auto next = std::chrono::steady_clock::now();
-  bool quit = false;
-  while (!stop && !quit && !xFailed && !host.destroyed) {
-    while (XPending(display) > 0) {
-      XEvent event;
-      XNextEvent(display, &event);
-      if (event.type == ConfigureNotify &&
-          (event.xconfigure.width != width || event.xconfigure.height != height)) {
-        width = event.xconfigure.width;
-        height = event.xconfigure.height;
-        if (!own && created != None && event.xconfigure.window == target) {
-          XResizeWindow(display, created, width, height);
-        }
-        ResizeScene(width, height);
-      } else if (event.type == ClientMessage &&
-                 static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
-        quit = true;
-      } else if (event.type == DestroyNotify && event.xdestroywindow.window == target) {
-        quit = true;
-      } else if (own) {
-        SaverEvent saverEvent;
-        if (Translate(event, &saverEvent, &quit)) {
-          host.pointer = PointerOf(event);
-          HandleSaverEvent(host, window, saverEvent);
-        }
+  while (!stop && !xFailed && HandleEvents(window, saver, host) && !stop) {
+    const Frame frame = AdvanceFrame(saver, saver.frameClock.Milliseconds());
+    if (sound != nullptr) {
+      for (const SamplePlay& play : frame.plays) {
+        sound->Play(play);
       }
     }
-    if (host.closePosted) {
-      host.closePosted = false;
-      HandleSaverEvent(host, window, SaverEvent{SaverEventKind::kCloseRequest, SaverKey::kOther});
-    }
-    if (quit || stop || host.destroyed) {
-      break;
-    }
-    RenderFrame();
-    fps.Draw(width, height);
-    glXSwapBuffers(display, drawable);
+    RenderFrame(frame);
+    fps.Draw(window.width, window.height, frame.dayMode);
+    glXSwapBuffers(display, window.drawable);
     // Never faster than the delay allows, whatever the swap does; a late frame resets the pace.
     next += delay;
     const auto now = std::chrono::steady_clock::now();
@@ -384,15 +443,5 @@ int RunHackWindow(Display* display, const HackOptions& options,
     }
     SleepUntil(next, stop);
   }
-
-  glXMakeCurrent(display, None, nullptr);
-  glXDestroyContext(display, context);
-  if (created != None && !xFailed) {
-    XDestroyWindow(display, created);
-  }
-  if (colormap != None) {
-    XFreeColormap(display, colormap);
-  }
-  XSync(display, False);
   return 0;
 }

@@ -7,10 +7,14 @@
 #include <csignal>
 #include <functional>
 
+class SoftwareMixer;
 struct HackOptions;
+struct Saver;
 
-// Runs until `stop` is set (a signal), the window goes away, or, in its own window, the user ends
-// it. `soundReady` runs once the samples are loaded. Returns the exit status: 0, or 1 when there
-// is no window to draw on or no OpenGL for it (said on stderr).
+// Runs `saver` until `stop` is set (a signal), the window goes away, or, in its own window, the
+// user ends it; each frame's plays go to `sound` (null: silent). `soundReady` runs once the run is
+// set up. Returns the exit status: 0, or 1 when there is no window to draw on or no OpenGL for it
+// (said on stderr).
 int RunHackWindow(Display* display, const HackOptions& options,
-                  const volatile std::sig_atomic_t& stop, const std::function<void()>& soundReady);
+                  const volatile std::sig_atomic_t& stop, Saver& saver, SoftwareMixer* sound,
+                  const std::function<void()>& soundReady);

@@ -15,9 +15,7 @@
 #include "base/clock.h"
 #include "base/program_resources.h"
 #include "base/version.h"
-#include "core/saver_context.h"
-#include "core/saver_run.h"
-#include "core/shared_state.h"
+#include "core/saver.h"
 #include "linux/hack_options.h"
 #include "linux/hack_window.h"
 #include "linux/pulse_output.h"
@@ -93,12 +91,6 @@ int main(int argc, char** argv) {
   }
 
   const std::uint32_t seed = options.seedGiven ? options.seed : PlatformClock().Milliseconds();
-  SaverContext context;
-  for (int i = 0; i < 4; ++i) {
-    context.params[i] = options.settings.params[i];
-  }
-  context.useMouse = 1;  // the mouse drags the table; moving it never ends the run
-
   SoftwareMixer mixer;
   PulseOutput output;
   const int soundLock = TakeSoundLock(DisplayWithoutScreen(DisplayString(display)));
@@ -106,20 +98,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ostinel: another ostinel plays the sound on this display: silent\n");
   } else if (!output.Open("ostinel", &error)) {
     std::fprintf(stderr, "ostinel: no sound server (%s): running silent\n", error.c_str());
+  } else {
+    LoadSamples(PlatformResources(),
+                [&mixer](int slot, const ParsedWave& wave) { return mixer.Load(slot, wave); });
   }
-  BeginRun(kSaver, context,
-           RunPlatform{PlatformClock(), output.IsOpen() ? &mixer : nullptr, PlatformResources()},
-           seed);
+  Saver saver(kSaver, RunPlatform{PlatformClock(), nullptr, PlatformResources()}, seed);
+  static_cast<Settings&>(saver.saverContext) = options.settings;
+  saver.saverContext.useMouse = 1;  // the mouse drags the table; moving it never ends the run
 
   // The audio thread lays the run's clock, the one the frames read, onto the stream.
   const int status =
-      RunHackWindow(display, options, stopRequested, [&] { output.Start(mixer, *frameClock); });
+      RunHackWindow(display, options, stopRequested, saver, output.IsOpen() ? &mixer : nullptr,
+                    [&] { output.Start(mixer, saver.frameClock); });
 
   output.Close();
   if (soundLock >= 0) {
     close(soundLock);
   }
-  EndRun();
   // The connection goes with the process (the window code synced it): closing it would unload
   // Mesa's driver, which leaves its allocations behind on unload.
   return status;

@@ -2,7 +2,7 @@
 // localStorage for the settings, leaving full screen. The page (page.js) sets Module.audioContext
 // once sound may start.
 mergeInto(LibraryManager.library, {
-  $ostinelSound: {buffers: [], merger: null},
+  $ostinelSound: {pcm: [], slots: [], merger: null},
 
   // What is heard when comes from getOutputTimestamp where the browser has it, once it has begun to
   // answer; elsewhere the time being mixed stands for it.
@@ -20,53 +20,51 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
-  // Each buffer has a splitter and a gain per side, into one merger: the gains are DirectSound's,
-  // worked out by the program. A new play cuts the buffer's previous one at its own start.
+  // Each slot's samples, kept as they came until sound may start, then as an AudioBuffer.
+  ostinel_audio_load__deps: ['$ostinelSound'],
+  ostinel_audio_load: function (id, frames, frameCount) {
+    ostinelSound.pcm[id] = new Int16Array(HEAPU8.slice(frames, frames + 4 * frameCount).buffer);
+  },
+
+  // Each slot has a splitter and a gain per side, into one merger: the gains are DirectSound's,
+  // worked out by the program. A new play cuts the slot's previous one at its own start.
   ostinel_audio_play__deps: ['$ostinelSound'],
-  ostinel_audio_play: function (id, frames, frameCount, changed, when, offset, left, right, looping) {
+  ostinel_audio_play: function (id, when, left, right) {
     const context = Module.audioContext;
     const sound = ostinelSound;
+    const pcm = sound.pcm[id];
+    if (!pcm) return;
     if (!sound.merger) {
       sound.merger = context.createChannelMerger(2);
       sound.merger.connect(context.destination);
     }
-    let buffer = sound.buffers[id];
-    if (!buffer) {
-      buffer = sound.buffers[id] = {
+    let slot = sound.slots[id];
+    if (!slot) {
+      slot = sound.slots[id] = {
         splitter: context.createChannelSplitter(2),
         gains: [context.createGain(), context.createGain()],
+        data: context.createBuffer(2, pcm.length / 2, 44100),
       };
-      buffer.gains.forEach((gain, side) => {
-        buffer.splitter.connect(gain, side);
+      slot.gains.forEach((gain, side) => {
+        slot.splitter.connect(gain, side);
         gain.connect(sound.merger, 0, side);
       });
-    }
-    if (changed || !buffer.data) {
-      buffer.data = context.createBuffer(2, frameCount, 44100);
-      const pcm = HEAP16.subarray(frames >> 1, (frames >> 1) + 2 * frameCount);
       for (let side = 0; side < 2; ++side) {
-        const channel = buffer.data.getChannelData(side);
-        for (let i = 0; i < frameCount; ++i) channel[i] = pcm[2 * i + side] / 32768;
+        const channel = slot.data.getChannelData(side);
+        for (let i = 0; i < channel.length; ++i) channel[i] = pcm[2 * i + side] / 32768;
       }
     }
     const at = Math.max(when, context.currentTime);
     [left, right].forEach((value, side) => {
-      buffer.gains[side].gain.cancelScheduledValues(at);
-      buffer.gains[side].gain.setValueAtTime(value, at);
+      slot.gains[side].gain.cancelScheduledValues(at);
+      slot.gains[side].gain.setValueAtTime(value, at);
     });
     const source = context.createBufferSource();
-    source.buffer = buffer.data;
-    source.loop = looping !== 0;
-    source.connect(buffer.splitter);
-    if (buffer.source) buffer.source.stop(at);
-    source.start(at, offset);
-    buffer.source = source;
-  },
-
-  ostinel_audio_stop__deps: ['$ostinelSound'],
-  ostinel_audio_stop: function (id) {
-    const buffer = ostinelSound.buffers[id];
-    if (buffer && buffer.source) buffer.source.stop();
+    source.buffer = slot.data;
+    source.connect(slot.splitter);
+    if (slot.source) slot.source.stop(at);
+    source.start(at);
+    slot.source = source;
   },
 
   ostinel_storage_get: function (name, out, size) {

@@ -5,11 +5,13 @@
 #include <emscripten/html5.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "web/core.h"
 #include "web/page_options.h"
+#include "web/page_services.h"
 #include "web/web_audio_sound.h"
 #include "web/webgl_layer.h"
 
@@ -28,11 +30,8 @@ constexpr WindowHandle kPageWindow = 1;
 class PageHost final : public WindowHost {
  public:
   SaverPoint pointer;
-  bool closePosted = false;
 
-  std::uint32_t TickCount() override { return frameClock->TickCount(); }
   SaverPoint CursorPos() override { return pointer; }
-  void PostClose(WindowHandle) override { closePosted = true; }
   void SendSetCursor(WindowHandle) override {}
   void SetCursorVisible(bool) override {}
   void Destroy(WindowHandle) override { ostinel_leave_fullscreen(); }
@@ -43,11 +42,11 @@ class PageHost final : public WindowHost {
 struct Page {
   PageOptions options;
   std::uint32_t seed = 0;
-  SaverContext context;            // the settings the piece runs with
-  SaverContext panel;              // the settings panel's choices, stored for the page's next start
-  SettingsStore* store = nullptr;  // where the panel's choices are kept
+  Settings panel;  // the settings panel's choices, stored for the page's next start
   WebAudioSound sound;
   PageHost host;
+  std::optional<Saver> saver;  // the piece, with the settings it runs with
+  Frame shown;                 // the frame last drawn, drawn again when the canvas changes size
   bool contextLost = false;
   std::string text;  // the last text handed to the page's glue
 };
@@ -55,21 +54,28 @@ struct Page {
 Page page;
 
 void Handle(const SaverEvent& event) {
-  HandleSaverEvent(page.host, kPageWindow, event);
-  // The close a rule asked for: leaving full screen. The page stays, and a later one may be asked.
-  if (page.host.closePosted) {
-    page.host.closePosted = false;
-    HandleSaverEvent(page.host, kPageWindow,
-                     SaverEvent{SaverEventKind::kCloseRequest, SaverKey::kOther});
-    page.context.closeRequested = false;
+  Saver& saver = *page.saver;
+  // The close a rule asks for: leaving full screen. The page stays, and a later one may be asked.
+  if (HandleSaverEvent(saver, page.host, kPageWindow, event).closeRequested) {
+    HandleSaverEvent(saver, page.host, kPageWindow, SaverEvent{SaverEventKind::kCloseRequest});
+    saver.saverContext.closeRequested = false;
   }
 }
 
-EM_BOOL Frame(double, void*) {
+// The next frame: its plays to the sound, its picture to the canvas while there is one.
+void NextFrame() {
   page.sound.FollowClock();
-  if (!page.contextLost) {
-    RenderFrame();
+  page.shown = AdvanceFrame(*page.saver, page.saver->frameClock.Milliseconds());
+  for (const SamplePlay& play : page.shown.plays) {
+    page.sound.Play(play);
   }
+  if (!page.contextLost) {
+    RenderFrame(page.shown);
+  }
+}
+
+EM_BOOL OnAnimationFrame(double, void*) {
+  NextFrame();
   return EM_TRUE;
 }
 
@@ -146,15 +152,15 @@ EMSCRIPTEN_KEEPALIVE void ostinel_resize(int width, int height) {
   emscripten_set_canvas_element_size(kCanvas, width, height);
   ResizeScene(width, height);
   if (!page.contextLost) {
-    RenderFrame();
+    RenderFrame(page.shown);  // the last frame again, at the new size
   }
 }
 
 // The settings panel, as JSON: each setting of the table with its group, the labels of its choices,
 // its least value and the panel's value; and the link to this piece.
 EMSCRIPTEN_KEEPALIVE const char* ostinel_panel() {
-  std::string json = "{\"ui\":" + std::string(page.options.ui ? "true" : "false") +
-                     ",\"piece\":" + Quoted(PieceQuery(page.seed, page.context).c_str()) +
+  std::string json = "{\"ui\":" + std::string(page.options.ui ? "true" : "false") + ",\"piece\":" +
+                     Quoted(PieceQuery(page.seed, page.saver->saverContext).c_str()) +
                      ",\"settings\":[";
   for (const SettingInfo& setting : kSettings) {
     json += std::string(&setting == kSettings ? "" : ",") +
@@ -179,7 +185,7 @@ EMSCRIPTEN_KEEPALIVE int ostinel_choose(const char* option, int value) {
     return 0;
   }
   page.panel.Of(*setting) = value;
-  page.panel.SaveSettings(*page.store);
+  SavePageSettings(page.panel);
   return 1;
 }
 
@@ -196,13 +202,13 @@ int main(int argc, char** argv) {
   page.seed = page.options.seedGiven
                   ? page.options.seed
                   : static_cast<std::uint32_t>(std::floor(emscripten_random() * 4294967296.0));
-  page.store = &PlatformSettingsStore();
-  page.context.LoadSystemSettings(*page.store);
-  page.context.LoadSettings(*page.store);
-  ApplyPageOptions(page.options, &page.context);
-  page.panel = page.context;
-  BeginRun(kSaver, page.context, RunPlatform{PlatformClock(), &page.sound, PlatformResources()},
-           page.seed);
+  page.panel = LoadPageSettings();
+  Saver& saver = page.saver.emplace(
+      kSaver, RunPlatform{PlatformClock(), nullptr, PlatformResources()}, page.seed);
+  static_cast<Settings&>(saver.saverContext) = page.panel;
+  ApplyPageOptions(page.options, &saver.saverContext);
+  LoadSamples(PlatformResources(),
+              [](int slot, const ParsedWave& wave) { return page.sound.Load(slot, wave); });
 
   EmscriptenWebGLContextAttributes attributes;
   emscripten_webgl_init_context_attributes(&attributes);
@@ -222,10 +228,10 @@ int main(int argc, char** argv) {
   int width = 0;
   int height = 0;
   emscripten_get_canvas_element_size(kCanvas, &width, &height);
-  OnSaverWindowCreated(page.host, kPageWindow);
-  SetUpScene(width, height);
-  SetUpRun(kPageWindow);
-  RenderFrame();  // the first frame at once, before the first animation frame
-  emscripten_request_animation_frame_loop(Frame, nullptr);
+  OnSaverWindowCreated(saver, kPageWindow);
+  SetUpScene(saver, width, height);
+  SetUpRun(saver, kPageWindow);
+  NextFrame();  // the first frame at once, before the first animation frame
+  emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
   return 0;
 }

@@ -11,7 +11,9 @@ static_assert(sizeof(void*) != 8 || sizeof(DSBUFFERDESC) == 40, "DSBUFFERDESC is
 
 namespace {
 
-std::int32_t Code(HRESULT result) { return static_cast<std::int32_t>(result); }
+std::int32_t Code(HRESULT result) {
+  return static_cast<std::int32_t>(result);
+}
 
 class DirectSoundBuffer final : public SoundBuffer {
  public:
@@ -37,9 +39,7 @@ class DirectSoundBuffer final : public SoundBuffer {
   }
   std::int32_t SetVolume(std::int32_t volume) override { return Code(buffer_->SetVolume(volume)); }
   std::int32_t SetPan(std::int32_t pan) override { return Code(buffer_->SetPan(pan)); }
-  // DirectSound starts a play when it is called, whatever instant it is due at.
-  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
-                    const PlayTime&) override {
+  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags) override {
     return Code(buffer_->Play(reserved, priority, flags));
   }
   void Release() override {

@@ -1,6 +1,8 @@
 // Win32 messages onto the saver's events and window life.
 #include "windows/saver_messages.h"
 
+#include "core/saver.h"
+
 namespace {
 
 // The key a code stands for; kOther for every key the saver does not act on.
@@ -21,18 +23,23 @@ SaverKey KeyOf(std::uintptr_t code) {
   }
 }
 
-MessageResult Send(WindowHost& host, WindowHandle window, SaverEventKind kind,
-                   SaverKey key = SaverKey::kOther) {
-  return HandleSaverEvent(host, window, SaverEvent{kind, key});
+// The message's result alone.
+EventResult Only(MessageResult message) {
+  EventResult result;
+  result.message = message;
+  return result;
 }
 
 }  // namespace
 
-MessageResult HandleSaverMessage(WindowHost& host, WindowHandle window, std::uint32_t message,
-                                 std::uintptr_t wParam) {
+EventResult HandleSaverMessage(Saver& saver, WindowHost& host, WindowHandle window,
+                               std::uint32_t message, std::uintptr_t wParam) {
+  const auto send = [&](SaverEventKind kind, SaverKey key = SaverKey::kOther) {
+    return HandleSaverEvent(saver, host, window, SaverEvent{kind, key});
+  };
   switch (message) {
     case kMsgCreate:
-      OnSaverWindowCreated(host, window);
+      OnSaverWindowCreated(saver, window);
       break;
     case kMsgDestroy:
       OnSaverWindowDestroyed(host);
@@ -42,37 +49,37 @@ MessageResult HandleSaverMessage(WindowHost& host, WindowHandle window, std::uin
     case kMsgNcActivate:
       // The low word is 0 when the window or the application is being deactivated.
       if ((wParam & 0xFFFF) == 0) {
-        return Send(host, window, SaverEventKind::kDeactivate);
+        return send(SaverEventKind::kDeactivate);
       }
       break;
     case kMsgClose:
-      return Send(host, window, SaverEventKind::kCloseRequest);
+      return send(SaverEventKind::kCloseRequest);
     case kMsgSetCursor:
-      OnSaverSetCursor(host);
+      OnSaverSetCursor(saver, host);
       break;
     case kMsgKeyDown:
-      return Send(host, window, SaverEventKind::kKey, KeyOf(wParam));
+      return send(SaverEventKind::kKey, KeyOf(wParam));
     case kMsgMButtonDown:
       // wParam holds the mouse-key flags, which always include the middle button's (16) and so
       // never equal the codes of the keys the saver acts on: a middle click ends it like a key.
       if (KeyOf(wParam) != SaverKey::kOther) {
-        return Send(host, window, SaverEventKind::kKey, KeyOf(wParam));
+        return send(SaverEventKind::kKey, KeyOf(wParam));
       }
-      return Send(host, window, SaverEventKind::kMiddleClick);
+      return send(SaverEventKind::kMiddleClick);
     case kMsgSysCommand:
-      return OnSaverSystemCommand(wParam == kScScreenSave || wParam == kScClose);
+      return Only(OnSaverSystemCommand(saver, wParam == kScScreenSave || wParam == kScClose));
     case kMsgMouseMove:
-      return Send(host, window, SaverEventKind::kMouseMove);
+      return send(SaverEventKind::kMouseMove);
     case kMsgLButtonDown:
-      return Send(host, window, SaverEventKind::kLeftDown);
+      return send(SaverEventKind::kLeftDown);
     case kMsgLButtonUp:
-      return Send(host, window, SaverEventKind::kLeftUp);
+      return send(SaverEventKind::kLeftUp);
     case kMsgRButtonDown:
-      return Send(host, window, SaverEventKind::kRightDown);
+      return send(SaverEventKind::kRightDown);
     case kMsgRButtonUp:
-      return Send(host, window, SaverEventKind::kRightUp);
+      return send(SaverEventKind::kRightUp);
     default:
       break;
   }
-  return MessageResult::kDefault;
+  return Only(MessageResult::kDefault);
 }

@@ -36,6 +36,9 @@ inline constexpr std::uintptr_t kKeyLeft = 37;
 inline constexpr std::uintptr_t kKeyRight = 39;
 inline constexpr std::uintptr_t kKeyDown = 40;
 
-// Handles one message to the saver window (the window procedure's part before DefWindowProcA).
-MessageResult HandleSaverMessage(WindowHost& host, WindowHandle window, std::uint32_t message,
-                                 std::uintptr_t wParam);
+struct Saver;
+
+// Handles one message to the saver window (the window procedure's part before DefWindowProcA). The
+// window procedure posts the close the result asks for.
+EventResult HandleSaverMessage(Saver& saver, WindowHost& host, WindowHandle window,
+                               std::uint32_t message, std::uintptr_t wParam);

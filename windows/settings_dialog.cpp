@@ -4,10 +4,8 @@
 
 #include "base/settings_store.h"
 #include "core/saver_context.h"
-#include "core/shared_state.h"
 #include "windows/settings_dialog.h"
 #include "windows/settings_mapping.h"
-#include "windows/startup.h"
 
 namespace {
 
@@ -23,16 +21,24 @@ class Win32DialogButtons final : public DialogButtons {
   HWND dialog_;
 };
 
+// What the dialog edits and where OK stores it, kept with the dialog from WM_INITDIALOG on.
+struct DialogSettings {
+  SaverContext& context;
+  SettingsStore& store;
+};
+
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (saverContext == nullptr) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+  }
+  auto* settings = reinterpret_cast<DialogSettings*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (settings == nullptr) {
     return FALSE;
   }
   Win32DialogButtons buttons(dialog);
   switch (message) {
     case WM_INITDIALOG:
-      // The store the run was given, kept with the dialog for OK.
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      ShowSettings(*saverContext, buttons);
+      ShowSettings(settings->context, buttons);
       // Checking a radio makes it a tab stop, and the density radios come first in the template:
       // left to the system, the focus would start on one of them. It starts on OK.
       SetFocus(GetDlgItem(dialog, IDOK));
@@ -40,9 +46,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       switch (SettingsCommand(LOWORD(wParam))) {
         case DialogAction::kSaveAndClose:
-          TakeSettings(*saverContext, buttons);
-          saverContext->SaveSettings(
-              *reinterpret_cast<SettingsStore*>(GetWindowLongPtrA(dialog, DWLP_USER)));
+          TakeSettings(settings->context, buttons);
+          settings->context.SaveSettings(settings->store);
           EndDialog(dialog, IDOK);
           break;
         case DialogAction::kClose:
@@ -59,8 +64,10 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-void ShowSettingsDialog(SettingsStore& settings, WindowHandle owner) {
-  DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance), MAKEINTRESOURCEA(104),
+void ShowSettingsDialog(ModuleHandle instance, SaverContext& context, SettingsStore& settings,
+                        WindowHandle owner) {
+  DialogSettings edited{context, settings};
+  DialogBoxParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(104),
                   reinterpret_cast<HWND>(owner), SettingsDialogProc,
-                  reinterpret_cast<LPARAM>(&settings));
+                  reinterpret_cast<LPARAM>(&edited));
 }

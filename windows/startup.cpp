@@ -2,47 +2,38 @@
 #include "windows/startup.h"
 
 #include "base/clock.h"
-#include "core/saver_context.h"
-#include "core/saver_run.h"
-#include "core/shared_state.h"
+#include "core/saver.h"
 #include "windows/command_line.h"
 #include "windows/password.h"
-
-ModuleHandle moduleInstance = nullptr;
-WindowHandle parentWindow = 0;
 
 int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
               const StartupServices& services) {
   const std::uint32_t seed = services.clock.Milliseconds();
-  moduleInstance = instance;
   const ParsedCommandLine parsed = ParseCommandLine(commandLine, services.foregroundWindow);
-  parentWindow = parsed.parentWindow;
+  const WindowHandle parentWindow = parsed.parentWindow;
 
-  SaverContext context;
-  BeginRun(parsed.runMode, context,
-           RunPlatform{services.clock, &services.sound, services.resources}, seed);
-  context.LoadSystemSettings(services.settings);
-  context.LoadSettings(services.settings);
+  Saver saver(parsed.runMode, RunPlatform{services.clock, &services.sound, services.resources},
+              seed);
+  saver.saverContext.LoadSystemSettings(services.settings);
+  saver.saverContext.LoadSettings(services.settings);
 
-  switch (runMode) {
+  switch (saver.runMode) {
     case kChangePassword:
       ChangeSaverPassword(services.libraries, parentWindow);
       break;
     case kConfigure:
       if (services.showSettingsDialog) {
-        services.showSettingsDialog(services.settings, parentWindow);
+        services.showSettingsDialog(instance, saver.saverContext, services.settings, parentWindow);
       }
       break;
     case kPreview:
     case kSaver:
       if (services.runSaverWindow) {
-        services.runSaverWindow(services.libraries, parentWindow, showCommand);
+        services.runSaverWindow(instance, saver, services.libraries, parentWindow, showCommand);
       }
       break;
     default:
       break;
   }
-
-  EndRun();
   return 0;
 }

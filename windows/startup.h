@@ -1,4 +1,4 @@
-// Start-up: the process-wide values the command line sets, and the one activity per run.
+// Start-up: the command line, the run's saver value, and the one activity per run.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +11,12 @@ class LibraryLoader;
 class ProgramResources;
 class SettingsStore;
 class SoundSystem;
-
-// The Windows run's own process-wide values, set once by start-up and only read afterwards (the
-// run mode and the context are the core's: core/shared_state.h).
-extern ModuleHandle moduleInstance;
-extern WindowHandle parentWindow;
+struct SaverContext;
+struct Saver;
 
 // What start-up needs of the platform: its services and the activities of the run modes, which
-// are handed the services they use (the clock reaches the frames as the run's frameClock).
+// are handed what they use: the module instance the program was started with, the saver (its
+// settings for the dialog), the services and the window handle the command line named.
 struct StartupServices {
   Clock& clock;
   SettingsStore& settings;
@@ -26,14 +24,16 @@ struct StartupServices {
   SoundSystem& sound;
   ProgramResources& resources;
   std::function<WindowHandle()> foregroundWindow;
-  std::function<void(SettingsStore& settings, WindowHandle owner)> showSettingsDialog;
-  std::function<void(LibraryLoader& libraries, WindowHandle parent, int showCommand)>
+  std::function<void(ModuleHandle instance, SaverContext& context, SettingsStore& settings,
+                     WindowHandle owner)>
+      showSettingsDialog;
+  std::function<void(ModuleHandle instance, Saver& saver, LibraryLoader& libraries,
+                     WindowHandle parent, int showCommand)>
       runSaverWindow;
 };
 
-// Reads the millisecond timer for the seed, parses the command line, begins the run (the generator
-// seeded, the run mode, the context, the services for the voices and the frames), loads the
-// settings into the context, runs the mode's activity and ends the run. Returns the exit code,
-// always 0.
+// Reads the millisecond timer for the seed, parses the command line, makes the run's saver (the
+// generator seeded, the run mode, the services for the voices and the frames), loads the settings
+// into its context, runs the mode's activity and ends the run. Returns the exit code, always 0.
 int SaverMain(ModuleHandle instance, const char* commandLine, int showCommand,
               const StartupServices& services);

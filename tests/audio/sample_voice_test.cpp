@@ -6,7 +6,7 @@
 
 #include "audio/sample_voice.h"
 #include "audio/wave.h"
-#include "core/shared_state.h"
+#include "core/sample_bank.h"
 #include "fakes.h"
 #include "simulated_sound.h"
 
@@ -17,23 +17,22 @@ const std::vector<unsigned char> kSamples = {1, 2, 3, 4, 5, 6, 7, 8};
 class SampleVoiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(liveVoiceCount, 0);
-    soundDevice = nullptr;
-    soundDeviceUnavailable = false;
-    soundPlatform = SoundPlatform{&sound, &clock, &resources};
+    device.system = &sound;
+    device.clock = &clock;
+    device.resources = &resources;
     resources.waves[133] = PcmWave(kSamples);
   }
-  void TearDown() override { soundPlatform = SoundPlatform{}; }
 
   SimulatedSoundSystem sound;
   FakeClock clock;
   FakeResources resources;
+  VoiceDevice device;
 };
 
 }  // namespace
 
 TEST_F(SampleVoiceTest, LoadsIntoAStaticBufferAndPlaysWithFourCalls) {
-  SampleVoice voice;
+  SampleVoice voice(device);
   ASSERT_TRUE(voice.LoadFromResource(0x10000 + 133, 7));  // only the low 16 bits name it
   EXPECT_EQ(sound.NewCalls(),
             (Calls{"DirectSoundCreate", "SetCooperativeLevel 7 1", "CreateSoundBuffer 0x1 0",
@@ -45,7 +44,7 @@ TEST_F(SampleVoiceTest, LoadsIntoAStaticBufferAndPlaysWithFourCalls) {
   EXPECT_EQ(sound.NewCalls(), (Calls{"b2.SetCurrentPosition 4", "b2.SetVolume -1000",
                                      "b2.SetPan 2500", "b2.Play 0 0 0", "b2.SetCurrentPosition 8",
                                      "b2.SetVolume 0", "b2.SetPan -10000", "b2.Play 0 0 1"}));
-  SampleVoice second;
+  SampleVoice second(device);
   ASSERT_TRUE(second.LoadFromResource(133, 8));
   EXPECT_EQ(sound.NewCalls().at(0), "CreateSoundBuffer 0x1 0") << "one device, one level";
 }
@@ -66,21 +65,18 @@ TEST_F(SampleVoiceTest, DeviceAttemptsRetryOnlyWhileBusyOrWithoutDriver) {
       {{busy, other}, 2, false},
   };
   for (const Case& c : cases) {
-    soundDevice = nullptr;
-    soundDeviceUnavailable = false;
     SimulatedSoundSystem system;
     FakeClock waits;
-    soundPlatform.system = &system;
-    soundPlatform.clock = &waits;
+    VoiceDevice device{&system, &waits, &resources};
     system.state->createResults.assign(c.results.begin(), c.results.end());
     {
-      SampleVoice voice;
+      SampleVoice voice(device);
       EXPECT_EQ(voice.LoadFromResource(133, 7), c.loads) << c.results.size();
       EXPECT_EQ(std::count(system.calls().begin(), system.calls().end(), "DirectSoundCreate"),
                 static_cast<long>(c.attempts));
       EXPECT_EQ(waits.sleeps, std::vector<std::uint32_t>(c.attempts - 1, 500));
       if (!c.loads) {
-        SampleVoice later;  // a machine without sound does not wait again for every voice
+        SampleVoice later(device);  // a machine without sound does not wait again for every voice
         EXPECT_FALSE(later.LoadFromResource(133, 7));
         EXPECT_EQ(waits.sleeps.size(), c.attempts - 1);
       }
@@ -109,7 +105,7 @@ TEST_F(SampleVoiceTest, AVoiceWhoseLoadFailedNeverCallsTheDevice) {
     }
     sound.state->primaryResult = c.primary;
     sound.state->secondaryResult = c.secondary;
-    SampleVoice voice;
+    SampleVoice voice(device);
     voice.LoadFromResource(140, 7);
     sound.NewCalls();
     voice.Play(0, 0, 0, false);
@@ -118,7 +114,7 @@ TEST_F(SampleVoiceTest, AVoiceWhoseLoadFailedNeverCallsTheDevice) {
 }
 
 TEST_F(SampleVoiceTest, BufferLossIsRepairedOnceOnLoadAndOnPlay) {
-  SampleVoice voice;
+  SampleVoice voice(device);
   sound.state->lockLosses = 1;
   ASSERT_TRUE(voice.LoadFromResource(133, 7));
   const Calls load = sound.NewCalls();
@@ -129,14 +125,14 @@ TEST_F(SampleVoiceTest, BufferLossIsRepairedOnceOnLoadAndOnPlay) {
   EXPECT_EQ(sound.NewCalls(),
             (Calls{"b2.SetCurrentPosition 0", "b2.SetVolume -300", "b2.SetPan 0", "b2.Play 0 0 0",
                    "b2.Lock 0 0 2", "b2.Unlock 8", "b2.Play 0 0 0"}));
-  SampleVoice lost;
+  SampleVoice lost(device);
   sound.state->lockLosses = 2;
   EXPECT_FALSE(lost.LoadFromResource(133, 7)) << "lost twice: the load fails";
 }
 
 TEST_F(SampleVoiceTest, TheLastVoiceReleasesTheDeviceInsteadOfItsPrimary) {
-  auto first = std::make_unique<SampleVoice>();
-  auto second = std::make_unique<SampleVoice>();
+  auto first = std::make_unique<SampleVoice>(device);
+  auto second = std::make_unique<SampleVoice>(device);
   ASSERT_TRUE(first->LoadFromResource(133, 7));   // b1 primary, b2 voice
   ASSERT_TRUE(second->LoadFromResource(133, 7));  // b3 primary, b4 voice
   sound.NewCalls();
@@ -144,8 +140,9 @@ TEST_F(SampleVoiceTest, TheLastVoiceReleasesTheDeviceInsteadOfItsPrimary) {
   EXPECT_EQ(sound.NewCalls(), (Calls{"b4.Release", "b3.Release"}));
   first.reset();
   EXPECT_EQ(sound.NewCalls(), (Calls{"b2.Release", "Device.Release"}));
-  EXPECT_EQ(soundDevice, nullptr);
-  { SampleVoice unloaded[30]; }
+  EXPECT_EQ(device.soundDevice, nullptr);
+  EXPECT_EQ(device.liveVoiceCount, 0);
+  { VoiceBank unloaded; }
   EXPECT_EQ(sound.NewCalls(), Calls{}) << "voices that never made a device release nothing";
 }
 

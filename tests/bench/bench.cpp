@@ -8,11 +8,7 @@
 
 #include "audio/software_mixer.h"
 #include "base/program_resources.h"
-#include "core/sample_bank.h"
-#include "core/saver_context.h"
-#include "core/saver_run.h"
-#include "core/sequencer.h"
-#include "core/shared_state.h"
+#include "core/saver.h"
 #include "fakes.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
@@ -30,41 +26,31 @@ struct Offscreen {
   ~Offscreen() { OSMesaDestroyContext(gl); }
 };
 
-// The 25 samples in a software mixer, loaded once: the bank's static voices release into it at
-// exit, so it is never deleted.
-SoftwareMixer& Bank() {
-  static SoftwareMixer* const mixer = new SoftwareMixer;
-  static FakeClock clock;
-  static const bool loaded = [] {
-    SaverContext context;
-    BeginRun(kSaver, context, RunPlatform{clock, mixer, PlatformResources()}, 0);
-    LoadSampleBank(1);
-    EndRun();
-    return true;
-  }();
-  benchmark::DoNotOptimize(loaded);
-  return *mixer;
-}
-
-// One frame, spinning, with a transformed pattern, finished on the GL. Wall time: Mesa may
-// rasterise on threads of its own.
+// One frame, spinning, with a transformed pattern, its plays mixed, finished on the GL. Wall time:
+// Mesa may rasterise on threads of its own.
 void BM_RenderFrame(benchmark::State& state) {
   Offscreen offscreen(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  SoftwareMixer& mixer = Bank();
-  SaverContext context;
-  context.params[kRotationParam] = 1;
+  SoftwareMixer mixer;
+  LoadSamples(PlatformResources(),
+              [&mixer](int slot, const ParsedWave& wave) { return mixer.Load(slot, wave); });
   FakeClock clock;
-  BeginRun(kSaver, context, RunPlatform{clock, &mixer, PlatformResources()}, 0);
-  ResetMatrix();
-  TransformMatrix();
-  SetUpScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  Saver saver(kSaver, RunPlatform{clock, nullptr, PlatformResources()}, 0);
+  saver.saverContext.rotation() = 1;
+  ApplySceneAction(saver, SceneAction::kReset);
+  ApplySceneAction(saver, SceneAction::kTransform);
+  SetUpScene(saver, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  ConfigureSequencer(saver.engine, saver.saverContext);
+  std::uint32_t time = 0;
   for (auto _ : state) {
-    clock.milliseconds += 16;
-    RenderFrame();
+    time += 16;
+    const Frame frame = AdvanceFrame(saver, time);
+    for (const SamplePlay& play : frame.plays) {
+      mixer.Play(play);
+    }
+    RenderFrame(frame);
     glFinish();
   }
   state.counters["fps"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
-  EndRun();
 }
 BENCHMARK(BM_RenderFrame)->Args({1920, 1080})->Args({152, 112})->UseRealTime();
 

@@ -9,10 +9,12 @@
 #include "core/sample_bank.h"
 #include "fixture.h"
 
+#include "simulated_sound.h"
+
 namespace {
 
 // The cells that are not `from`, as "track:step ...", and the muted tracks, as "track ...".
-std::string CellsNot(int from) {
+std::string CellsNot(const EngineState& engine, int from) {
   std::string cells;
   for (int cell = 0; cell < engine.trackCount * kSteps; ++cell) {
     if (engine.PatternMatrix[cell] != from) {
@@ -23,7 +25,7 @@ std::string CellsNot(int from) {
   return cells;
 }
 
-std::string Muted() {
+std::string Muted(const EngineState& engine) {
   std::string muted;
   for (int t = 0; t < engine.trackCount; ++t) {
     muted += engine.trackMuted[t] != 0 ? (muted.empty() ? "" : " ") + std::to_string(t) : "";
@@ -67,8 +69,7 @@ TEST_F(RunTest, StepsFollowTheClockAndANewStepSoundsItsUnmutedCellsOnce) {
   const std::pair<std::uint32_t, int> steps[] = {
       {107, 0}, {108, 1}, {749, 6}, {750, 7}, {857 * 1000 + 108, 1}, {0xffffffffu, 3}};
   for (const auto& [time, step] : steps) {
-    frameTimeMs = time;
-    SequencerTick();
+    Tick(time);
     EXPECT_EQ(engine.currentStep, step) << time;
   }
   engine = EngineState();
@@ -77,18 +78,14 @@ TEST_F(RunTest, StepsFollowTheClockAndANewStepSoundsItsUnmutedCellsOnce) {
   std::fill(engine.PatternMatrix, engine.PatternMatrix + 200, 1);
   engine.trackMuted[4] = 1;
   engine.PatternMatrix[7 * kSteps + 1] = 0;
-  NewPlays();
-  Ticks(0);  // step 0, as previousStep starts: nothing
-  EXPECT_TRUE(NewPlays().empty());
-  Ticks(130);  // step 1, two ticks: one play per track
+  EXPECT_TRUE(Ticks(0).empty()) << "step 0, as previousStep starts: nothing";
   std::vector<int> tracks;
-  for (const TrackPlay& play : NewPlays()) {
+  for (const TrackPlay& play : Ticks(130)) {  // step 1, two ticks: one play per track
     tracks.push_back(std::get<0>(play));
   }
   EXPECT_EQ(tracks, (std::vector<int>{0,  1,  2,  3,  5,  6,  8,  9,  10, 11, 12, 13,
                                       14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24}));
-  Ticks(200);
-  EXPECT_TRUE(NewPlays().empty()) << "still step 1";
+  EXPECT_TRUE(Ticks(200).empty()) << "still step 1";
 }
 
 TEST_F(RunTest, LevelsAndPansFollowDayNightAccentAndSpin) {
@@ -112,8 +109,7 @@ TEST_F(RunTest, LevelsAndPansFollowDayNightAccentAndSpin) {
     engine.trackLevel[12] = 0.2f;
     view.dayMode = c.day;
     view.tableSpin = c.spin;
-    Ticks(260);  // step 2
-    EXPECT_EQ(NewPlays(), c.plays) << "day " << c.day << " spin " << c.spin;
+    EXPECT_EQ(Ticks(260), c.plays) << "day " << c.day << " spin " << c.spin;  // step 2
   }
 }
 
@@ -149,11 +145,10 @@ TEST_F(RunTest, TheDiceAtStepSevenWriteWhatTheirDrawsSay) {
     engine.accentTrack = 5;
     engine.trackLevel[5] = 0.2f;
     view.dayMode = false;
-    SeedRandom(c.seed);
-    frameTimeMs = 900;
-    SequencerTick();
-    EXPECT_EQ(CellsNot(c.full ? 1 : 0), c.changed) << c.what;
-    EXPECT_EQ(Muted(), c.muted) << c.what;
+    Seed(c.seed);
+    Tick(900);
+    EXPECT_EQ(CellsNot(engine, c.full ? 1 : 0), c.changed) << c.what;
+    EXPECT_EQ(Muted(engine), c.muted) << c.what;
     EXPECT_EQ(engine.accentTrack, c.accent) << c.what;
     EXPECT_EQ(engine.trackLevel[c.accent], 0.2f) << c.what;
     EXPECT_EQ(engine.trackLevel[5], c.accent == 5 ? 0.2f : 1.0f) << c.what << ": the old accent";
@@ -167,10 +162,10 @@ TEST_F(RunTest, ResetReplaysFromSeedTenAndTransformWritesItsDraws) {
   std::fill(engine.PatternMatrix, engine.PatternMatrix + 200, 1);
   engine.trackMuted[3] = 1;
   engine.accentTrack = 5;
-  ResetMatrix();
-  EXPECT_EQ(CellsNot(0) + Muted(), "");
+  ResetMatrix(engine, saver.random);
+  EXPECT_EQ(CellsNot(engine, 0) + Muted(engine), "");
   EXPECT_EQ(engine.accentTrack, 5);
-  TransformMatrix();
+  TransformMatrix(engine, saver.random);
   // 300 times five draws from seed 10; the first picks track 21, on at 3, off at 0 and 6.
   const char* pattern =
       "00100100100001001000100101001000111000000000110001000000001001000001000001000111"
@@ -181,12 +176,17 @@ TEST_F(RunTest, ResetReplaysFromSeedTenAndTransformWritesItsDraws) {
     actual += engine.PatternMatrix[cell] != 0 ? '1' : '0';
   }
   EXPECT_EQ(actual, pattern);
-  EXPECT_EQ(Muted(), "1 7 11 12 15 18 19 21 22 23");
-  EXPECT_EQ(DrawRandom(), 17355) << "the 1501st draw after seed 10";
+  EXPECT_EQ(Muted(engine), "1 7 11 12 15 18 19 21 22 23");
+  EXPECT_EQ(Draw(), 17355) << "the 1501st draw after seed 10";
 }
 
 TEST_F(RunTest, TheBankLoadsEachSlotFromItsResourceInOrder) {
-  EXPECT_EQ(AskedResources(),
+  SimulatedSoundSystem sound;
+  VoiceBank bank;
+  bank.device.system = &sound;
+  bank.device.resources = &resources;
+  LoadSampleBank(bank, 1);
+  EXPECT_EQ(resources.asked,
             (std::vector<int>{133, 134, 135, 136, 137, 138, 139, 140, 141, 142, 143, 144, 145,
                               146, 148, 149, 150, 151, 147, 152, 153, 154, 155, 157, 158}));
   for (int slot = 0; slot < 25; ++slot) {
@@ -196,12 +196,15 @@ TEST_F(RunTest, TheBankLoadsEachSlotFromItsResourceInOrder) {
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), {}};
     ASSERT_GT(bytes.size(), 44u) << name;
     const std::size_t size = Get32(&bytes[40]);
-    const SampleVoice& voice = SampleBank[slot];
+    const SampleVoice& voice = bank[slot];
     EXPECT_TRUE(
         std::vector<unsigned char>(voice.sampleData, voice.sampleData + voice.sampleBytes) ==
         std::vector<unsigned char>(&bytes[44], &bytes[44] + size))
         << "slot " << slot;
   }
-  SampleBank[27].Play(0, 0, 0, false);
-  EXPECT_TRUE(NewPlays().empty()) << "slots 25 to 29 hold nothing";
+  sound.NewCalls();
+  PlayOnVoices(bank, {{27, 0, 0, 0.0}, {3, -400, 500, 0.0}});
+  EXPECT_EQ(sound.NewCalls(), (Calls{"b8.SetCurrentPosition 0", "b8.SetVolume -400",
+                                     "b8.SetPan 500", "b8.Play 0 0 0"}))
+      << "slots 25 to 29 hold nothing; slot 3, loaded fourth, plays from its start";
 }

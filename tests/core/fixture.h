@@ -1,5 +1,5 @@
-// The engine and input tests' set-up: the bank loaded with the program's samples into a simulated
-// sound device that records every Play, and the state reset before each test. No GL.
+// The engine, input and GL tests' set-up: a saver of their own for each test, on a fake clock, with
+// the program's samples in fake resources. No GL.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,33 +7,31 @@
 #include <tuple>
 #include <vector>
 
-#include "core/input_rules.h"
-#include "core/random.h"
-#include "core/saver_context.h"
-#include "core/sequencer.h"
-#include "core/shared_state.h"
-#include "core/view.h"
+#include "core/saver.h"
 #include "fakes.h"
 
-// A Play as the sequencer made it: track, volume, pan.
+// A play as the sequencer made it: track, volume, pan.
 using TrackPlay = std::tuple<int, int, int>;
+
+// The program's own samples, in a store that notes what is asked of it.
+FakeResources ProgramSamples();
 
 class RunTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
- public:
   // The settings the sequencer derives its timing, density and mutation chance from.
-  static void Configure(int tempo, int transient = 0, int density = 0);
-  // A frame's two ticks at `time`.
-  static void Ticks(std::uint32_t time);
-  // The plays since the last call, in call order.
-  static std::vector<TrackPlay> NewPlays();
-  // The resources the bank asked for, in order.
-  static const std::vector<int>& AskedResources();
+  void Configure(int tempo, int transient = 0, int density = 0);
+  // One tick, or a frame's two, at `time`: the plays they made.
+  std::vector<TrackPlay> Tick(std::uint32_t time);
+  std::vector<TrackPlay> Ticks(std::uint32_t time);
+  void Seed(std::uint32_t seed) { SeedRandom(saver.random, seed); }
+  int Draw() { return DrawRandom(saver.random); }
 
- protected:
-  SaverContext context;
   FakeClock clock;
+  FakeResources resources = ProgramSamples();
+  Saver saver{kSaver, RunPlatform{clock, nullptr, resources}, 0};
+  // The parts of the saver the tests look at most.
+  SaverContext& context = saver.saverContext;
+  EngineState& engine = saver.engine;
+  ViewState& view = saver.view;
+  InputState& input = saver.input;
 };

@@ -22,7 +22,7 @@
 #include "base/settings_store.h"
 #include "core/sample_bank.h"
 #include "core/saver_context.h"
-#include "core/shared_state.h"
+#include "core/sample_bank.h"
 #include "windows/direct_sound.h"
 
 namespace {
@@ -42,10 +42,12 @@ bool Wait(HANDLE process, DWORD ms) {
   const DWORD until = GetTickCount() + ms;
   for (LONG left = ms; left >= 0; left = static_cast<LONG>(until - GetTickCount())) {
     if (MsgWaitForMultipleObjects(process ? 1 : 0, &process, FALSE, left, QS_ALLINPUT) ==
-            WAIT_OBJECT_0 && process) {
+            WAIT_OBJECT_0 &&
+        process) {
       return true;
     }
-    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+      DispatchMessageA(&message);
   }
   return process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
@@ -65,7 +67,8 @@ HANDLE Start(std::string line, DWORD* id) {
 
 // The exit code once the process ends within `ms`; otherwise it is ended, with code 124.
 unsigned long Finish(HANDLE process, DWORD ms) {
-  if (!Wait(process, ms)) TerminateProcess(process, 124), WaitForSingleObject(process, 5000);
+  if (!Wait(process, ms))
+    TerminateProcess(process, 124), WaitForSingleObject(process, 5000);
   DWORD code = 0;
   GetExitCodeProcess(process, &code);
   return code;
@@ -106,7 +109,8 @@ std::string Describe(HWND window, HWND origin, RECT unit = {0, 0, 4, 8}) {
                 MulDiv(r.top, 8, unit.bottom), MulDiv(r.right - r.left, 4, unit.right),
                 MulDiv(r.bottom - r.top, 8, unit.bottom));
   std::string line = text;
-  for (const char* c = name; *c; ++c) line += *c == '\n' ? "\\n" : std::string(1, *c);
+  for (const char* c = name; *c; ++c)
+    line += *c == '\n' ? "\\n" : std::string(1, *c);
   return line;
 }
 
@@ -118,7 +122,9 @@ int RunningFlag() {
   return RegGetValueA(HKEY_CURRENT_USER,
                       "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
                       "WINE_ScreenSaverRunning", RRF_RT_REG_SZ, nullptr, value,
-                      &size) == ERROR_SUCCESS ? std::atoi(value) : 0;
+                      &size) == ERROR_SUCCESS
+             ? std::atoi(value)
+             : 0;
 }
 
 // The parent is 152 x 112, as the monitor picture of the system's screen-saver page, and clips its
@@ -137,14 +143,16 @@ int Preview(const std::string& scr, DWORD seconds, const char* handle) {
     flag = std::max(flag, RunningFlag());
     toplevel = toplevel || FindTop(id, "OpenGL");
   };
-  for (DWORD start = GetTickCount(); !ended && !(child && IsWindowVisible(child)) &&
-                                     GetTickCount() - start < 15000;) {
+  for (DWORD start = GetTickCount();
+       !ended && !(child && IsWindowVisible(child)) && GetTickCount() - start < 15000;) {
     watch();
     child = FindWindowExA(parent, nullptr, "OpenGL", nullptr);
   }
-  for (HWND c = nullptr; (c = FindWindowExA(parent, c, nullptr, nullptr)) != nullptr;) ++children;
+  for (HWND c = nullptr; (c = FindWindowExA(parent, c, nullptr, nullptr)) != nullptr;)
+    ++children;
   Say("child %s children=%d", child ? Describe(child, parent).c_str() : "none", children);
-  for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < seconds * 1000;) watch();
+  for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < seconds * 1000;)
+    watch();
   Say("parent=%d toplevel=%d alive=%d flag=%d", IsWindow(parent), toplevel,
       !ended && IsWindow(child), flag);
   DestroyWindow(parent);
@@ -154,7 +162,8 @@ int Preview(const std::string& scr, DWORD seconds, const char* handle) {
 
 int Run(const std::string& scr, DWORD seconds) {
   BOOL previous = FALSE;  // a saver ended by force leaves the flag set: this one must not see it
-  if (RunningFlag()) SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0);
+  if (RunningFlag())
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0);
   DWORD id = 0;
   HANDLE process = Start(scr + " /s", &id);
   HWND window = nullptr;
@@ -163,14 +172,17 @@ int Run(const std::string& scr, DWORD seconds) {
   for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < seconds * 1000;) {
     ended = Wait(process, 10);
     const int now = RunningFlag();  // before the window: a flag set before it would be seen
-    if (!window) window = FindTop(id, "OpenGL");
-    if (now != flag) Say("flag=%d window=%d", flag = now, window && IsWindow(window));
+    if (!window)
+      window = FindTop(id, "OpenGL");
+    if (now != flag)
+      Say("flag=%d window=%d", flag = now, window && IsWindow(window));
     if (window && !shown && IsWindowVisible(window)) {
       Say("window %s screen=%d,%d", Describe(window, nullptr).c_str(),
           GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
       Say("ready"), shown = true;
     }
-    if (shown && !hidden && !IsWindowVisible(window)) Say("hidden"), hidden = true;
+    if (shown && !hidden && !IsWindowVisible(window))
+      Say("hidden"), hidden = true;
   }
   Say("exit=%lu flag=%d", Finish(process, 0), RunningFlag());
   return 0;
@@ -181,16 +193,17 @@ void PrintChecked(HWND dialog) {
   for (HWND c = nullptr; (c = FindWindowExA(dialog, c, "Button", nullptr)) != nullptr;) {
     DWORD_PTR state = 0;  // BM_GETCHECK crosses processes as it is
     SendMessageTimeoutA(c, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
-    if (state == BST_CHECKED) std::printf(" %d", GetDlgCtrlID(c));
+    if (state == BST_CHECKED)
+      std::printf(" %d", GetDlgCtrlID(c));
   }
   Say("");
 }
 
 int Dialog(const char* scr, std::string arguments, char** actions) {
   // The base units: those of the same template shown in this process.
-  HWND copy = CreateDialogParamA(LoadLibraryExA(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE),
-                                 MAKEINTRESOURCEA(104), nullptr,
-                                 [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  HWND copy = CreateDialogParamA(
+      LoadLibraryExA(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE), MAKEINTRESOURCEA(104), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
   RECT unit{0, 0, 4, 8};
   MapDialogRect(copy, &unit);
   HWND owner = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 300);
@@ -202,13 +215,15 @@ int Dialog(const char* scr, std::string arguments, char** actions) {
                       std::to_string(reinterpret_cast<std::uintptr_t>(owner)));
   }
   DWORD id = 0;
-  HANDLE process = Start("\"" + std::string(scr) + "\"" + (arguments == "-" ? "" : " " + arguments),
-                         &id);
+  HANDLE process =
+      Start("\"" + std::string(scr) + "\"" + (arguments == "-" ? "" : " " + arguments), &id);
   HWND dialog = nullptr;
   for (DWORD start = GetTickCount(); !dialog && GetTickCount() - start < 20000;) {
-    if (Wait(process, 50)) break;
+    if (Wait(process, 50))
+      break;
     dialog = FindTop(id, "#32770");
-    if (dialog && !IsWindowVisible(dialog)) dialog = nullptr;
+    if (dialog && !IsWindowVisible(dialog))
+      dialog = nullptr;
   }
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
@@ -222,9 +237,13 @@ int Dialog(const char* scr, std::string arguments, char** actions) {
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
     HWND ownedBy = GetWindow(dialog, GW_OWNER);
     Say("open foreground=%d owner=%s owner_enabled=%d focus=%d caption=%s", foreground,
-        ownedBy == owner ? "driver" : ownedBy ? "other" : "none", IsWindowEnabled(owner),
+        ownedBy == owner ? "driver"
+        : ownedBy        ? "other"
+                         : "none",
+        IsWindowEnabled(owner),
         info.hwndActive == dialog && IsChild(dialog, info.hwndFocus) ? GetDlgCtrlID(info.hwndFocus)
-                                                                       : 0, caption);
+                                                                     : 0,
+        caption);
     for (HWND c = nullptr; (c = FindWindowExA(dialog, c, nullptr, nullptr)) != nullptr;) {
       Say("control %d %s", GetDlgCtrlID(c), Describe(c, dialog, unit).c_str());
     }
@@ -238,15 +257,20 @@ int Dialog(const char* scr, std::string arguments, char** actions) {
     const WPARAM key = a == "esc" ? VK_ESCAPE : VK_RETURN;
     const LPARAM scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16;
     HWND button = GetDlgItem(dialog, a == "click" && actions[1] ? std::atoi(*++actions)
-                                     : a == "ok" ? IDOK : IDCANCEL);
-    if (a == "show") PrintChecked(dialog);
+                                     : a == "ok"                ? IDOK
+                                                                : IDCANCEL);
+    if (a == "show")
+      PrintChecked(dialog);
     else if (a == "esc" || a == "enter") {
       done = PostMessageA(focus, WM_KEYDOWN, key, 1 | scan) &&
              PostMessageA(focus, WM_KEYUP, key, 1 | scan | 3u << 30);
-    } else if (a == "close") done = PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else done = (a == "click" || a == "ok" || a == "cancel") && button &&
-                SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
-    if (!done) Say("failed at %s", a.c_str());
+    } else if (a == "close")
+      done = PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else
+      done = (a == "click" || a == "ok" || a == "cancel") && button &&
+             SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    if (!done)
+      Say("failed at %s", a.c_str());
   }
   // The owner goes with this process: destroyed first, it costs Wine a 2 s wait for a window
   // manager. It is enabled again through its own queue.
@@ -264,21 +288,26 @@ const T* Resource(HMODULE module, const char* type, int id, DWORD* size) {
 }
 
 int Resources(const char* scr, const char* samples) {
-  HMODULE m = LoadLibraryExA(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE m =
+      LoadLibraryExA(scr, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   DWORD size = 0;
   const auto* dialog = Resource<WORD>(m, RT_DIALOG, 104, &size);
-  if (!dialog) return Say("no dialog"), 1;
+  if (!dialog)
+    return Say("no dialog"), 1;
   // DLGTEMPLATEEX up to the font, with no menu and the standard class: one word each.
   std::string caption, font;
-  for (const WORD* c = dialog + 15; *c; ++c) caption += static_cast<char>(*c);
+  for (const WORD* c = dialog + 15; *c; ++c)
+    caption += static_cast<char>(*c);
   const WORD* f = dialog + 16 + caption.size();
-  for (const WORD* c = f + 3; *c; ++c) font += static_cast<char>(*c);
+  for (const WORD* c = f + 3; *c; ++c)
+    font += static_cast<char>(*c);
   const auto dword = [&](int at) { return dialog[at] | static_cast<DWORD>(dialog[at + 1]) << 16; };
   Say("dialog ver=%u signature=0x%x help=%lu ex=0x%lx style=0x%lx items=%u rect=%d,%d,%d,%d "
-      "menu=%u class=%u caption=%s font=%u,%u,%u,%u,%s", dialog[0], dialog[1], dword(2), dword(4),
-      dword(6), dialog[8], static_cast<short>(dialog[9]), static_cast<short>(dialog[10]),
-      static_cast<short>(dialog[11]), static_cast<short>(dialog[12]), dialog[13], dialog[14],
-      caption.c_str(), f[0], f[1], f[2] & 0xff, f[2] >> 8, font.c_str());
+      "menu=%u class=%u caption=%s font=%u,%u,%u,%u,%s",
+      dialog[0], dialog[1], dword(2), dword(4), dword(6), dialog[8], static_cast<short>(dialog[9]),
+      static_cast<short>(dialog[10]), static_cast<short>(dialog[11]),
+      static_cast<short>(dialog[12]), dialog[13], dialog[14], caption.c_str(), f[0], f[1],
+      f[2] & 0xff, f[2] >> 8, font.c_str());
   if (const auto* bitmap = Resource<BITMAPINFOHEADER>(m, RT_BITMAP, 159, &size)) {
     Say("bitmap %ldx%ld planes=%u bits=%u compression=%lu bytes=%lu", bitmap->biWidth,
         bitmap->biHeight, bitmap->biPlanes, bitmap->biBitCount, bitmap->biCompression, size);
@@ -307,8 +336,8 @@ int Resources(const char* scr, const char* samples) {
   std::vector<char> version(GetFileVersionInfoSizeA(scr, nullptr) + 1);
   GetFileVersionInfoA(scr, 0, version.size(), version.data());
   std::printf("version");
-  for (std::string name : {"FileVersion", "FileDescription", "OriginalFilename", "LegalCopyright",
-                           "ProductName"}) {
+  for (std::string name :
+       {"FileVersion", "FileDescription", "OriginalFilename", "LegalCopyright", "ProductName"}) {
     char* value = nullptr;
     UINT length = 0;
     VerQueryValueA(version.data(), ("\\StringFileInfo\\040904E4\\" + name).c_str(),
@@ -328,13 +357,18 @@ int Resources(const char* scr, const char* samples) {
 // DirectSound's cooperative level wants a window: a hidden one stands in for the saver's. Each play
 // gets the sample's length and 0.7 s more to itself (1.5 s at least), so that no two overlap.
 int Play(int count, char** triples) {
-  soundPlatform = {&PlatformSoundSystem(), &PlatformClock(), &PlatformResources()};
+  VoiceBank bank;
+  bank.device.system = &PlatformSoundSystem();
+  bank.device.clock = &PlatformClock();
+  bank.device.resources = &PlatformResources();
   timeBeginPeriod(1);
   const DWORD loadStart = timeGetTime();
-  LoadSampleBank(reinterpret_cast<WindowHandle>(MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 99, 99)));
+  LoadSampleBank(bank,
+                 reinterpret_cast<WindowHandle>(MakeWindow(WS_OVERLAPPEDWINDOW, 0, 0, 99, 99)));
   const DWORD first = timeGetTime();
   DWORD at = 0;
-  for (const SampleVoice& voice : SampleBank) at += voice.voiceBuffer != nullptr;
+  for (const SampleVoice& voice : bank.voices)
+    at += voice.voiceBuffer != nullptr;
   Say("load_ms=%lu loaded=%lu", first - loadStart, at);
   at = 0;
   const auto until = [&] { Wait(nullptr, std::max<LONG>(0, at - (timeGetTime() - first))); };
@@ -342,8 +376,8 @@ int Play(int count, char** triples) {
     const int slot = std::atoi(triples[i]) % kSampleSlots;
     until();
     Say("play slot=%d start_ms=%lu", slot, timeGetTime() - first);
-    SampleBank[slot].Play(std::atoi(triples[i + 1]), std::atoi(triples[i + 2]), 0, false);
-    at += std::max<DWORD>(1500, SampleBank[slot].sampleBytes * 1000ull / (4 * 44100) + 700);
+    bank[slot].Play(std::atoi(triples[i + 1]), std::atoi(triples[i + 2]), 0, false);
+    at += std::max<DWORD>(1500, bank[slot].sampleBytes * 1000ull / (4 * 44100) + 700);
   }
   until();
   return 0;
@@ -355,30 +389,39 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   const std::string scr = argc > 2 ? "\"" + std::string(argv[2]) + "\"" : "";
   volatile int* nowhere = nullptr;
-  if (command == "crash") *nowhere = 1;
+  if (command == "crash")
+    *nowhere = 1;
   if (command == "load" || (command == "save" && argc == 7)) {
     SaverContext context;
     context.LoadSystemSettings(PlatformSettingsStore());
     context.LoadSettings(PlatformSettingsStore());
     if (command == "save") {
       context.useMouse = std::atoi(argv[2]);
-      for (int i = 0; i < 4; ++i) context.params[i] = std::atoi(argv[3 + i]);
+      for (int i = 0; i < 4; ++i)
+        context.params[i] = std::atoi(argv[3 + i]);
       context.SaveSettings(PlatformSettingsStore());
     }
     std::printf("passwordDelay=%d mouseThreshold=%d useMouse=%d params", context.passwordDelay,
                 context.mouseThreshold, context.useMouse);
-    for (int i = 0; i < kParamCount; ++i) std::printf(" %d", context.params[i]);
+    for (int i = 0; i < kParamCount; ++i)
+      std::printf(" %d", context.params[i]);
     return Say(""), 0;
   }
   if ((command == "library" || command == "bare") && argc == 3) {
-    void* library = command == "bare" ? LoadLibraryA(argv[2]) : PlatformLibraryLoader().Load(argv[2]);
+    void* library =
+        command == "bare" ? LoadLibraryA(argv[2]) : PlatformLibraryLoader().Load(argv[2]);
     return Say(library ? "loaded" : "missing"), 0;
   }
-  if (command == "play") return Play(argc - 2, argv + 2);
-  if (command == "resources" && argc == 4) return Resources(argv[2], argv[3]);
-  if (command == "preview" && argc >= 4) return Preview(scr, std::atoi(argv[3]), argv[4]);
-  if (command == "run" && argc == 4) return Run(scr, std::atoi(argv[3]));
-  if (command == "dialog" && argc >= 4) return Dialog(argv[2], argv[3], argv + 4);
+  if (command == "play")
+    return Play(argc - 2, argv + 2);
+  if (command == "resources" && argc == 4)
+    return Resources(argv[2], argv[3]);
+  if (command == "preview" && argc >= 4)
+    return Preview(scr, std::atoi(argv[3]), argv[4]);
+  if (command == "run" && argc == 4)
+    return Run(scr, std::atoi(argv[3]));
+  if (command == "dialog" && argc >= 4)
+    return Dialog(argv[2], argv[3], argv + 4);
   std::fprintf(stderr, "usage: driver COMMAND ... (see driver_win32.cpp)\n");
   return 2;
 }

@@ -149,15 +149,12 @@ class FakeLibraryLoader final : public LibraryLoader {
 
 class FakeWindowHost final : public WindowHost {
  public:
-  std::uint32_t tickCount = 0;
   SaverPoint cursor;
   std::int32_t passwordAnswer = 1;
   bool arrow = true;
   Calls calls;
 
-  std::uint32_t TickCount() override { return tickCount; }
   SaverPoint CursorPos() override { return cursor; }
-  void PostClose(WindowHandle) override { calls.push_back("post close"); }
   void SendSetCursor(WindowHandle) override { calls.push_back("set cursor"); }
   void SetCursorVisible(bool showArrow) override { arrow = showArrow; }
   void Destroy(WindowHandle) override { calls.push_back("destroy"); }

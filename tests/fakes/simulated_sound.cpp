@@ -44,14 +44,8 @@ struct Buffer final : SoundBuffer {
   }
   std::int32_t SetVolume(std::int32_t v) override { return Log("SetVolume" + Words({v})); }
   std::int32_t SetPan(std::int32_t p) override { return Log("SetPan" + Words({p})); }
-  // A timed play notes its instant: "b2.Play 0 0 0 at 1083.250".
-  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags,
-                    const PlayTime& at) override {
-    char instant[40] = "";
-    if (at.timed) {
-      std::snprintf(instant, sizeof instant, " at %.3f", at.ms);
-    }
-    return Log("Play" + Words({reserved, priority, flags}) + instant, Lose(state->playLosses));
+  std::int32_t Play(std::uint32_t reserved, std::uint32_t priority, std::uint32_t flags) override {
+    return Log("Play" + Words({reserved, priority, flags}), Lose(state->playLosses));
   }
   void Release() override { Log("Release"); }
 };
@@ -82,10 +76,7 @@ struct Device final : SoundDevice {
   }
   void Release() override {
     state->calls.push_back("Device.Release");
-    if (--state->deviceReferences == 0) {
-      // May free the state and this device with it: nothing of this object is touched after.
-      const std::shared_ptr<State> last = std::move(state->self);
-    }
+    --state->deviceReferences;
   }
 };
 
@@ -103,7 +94,6 @@ std::int32_t SimulatedSoundSystem::CreateDevice(SoundDevice** device) {
     state->owned.push_back(created);
     *device = created.get();
     ++state->deviceReferences;
-    state->self = state;
   }
   return result;
 }

@@ -1,5 +1,5 @@
-// A simulated sound device: logs every call ("b2.Play 0 0 0": buffers by creation order), fails where
-// a test says, and keeps its buffers in a state that outlives it for the bank's static voices.
+// A simulated DirectSound device: logs every call ("b2.Play 0 0 0": buffers by creation order) and
+// fails where a test says. It must outlive the voices that hold its device and buffers.
 #pragma once
 
 #include <deque>
@@ -22,7 +22,6 @@ class SimulatedSoundSystem final : public SoundSystem {
     std::vector<std::shared_ptr<void>> owned;  // the devices and buffers, whatever their type
     std::size_t bufferCount = 0;
     std::vector<std::vector<unsigned char>> memory;  // of each buffer, by creation order
-    std::shared_ptr<State> self;                     // held while a device is live
   };
 
   SimulatedSoundSystem() : state(std::make_shared<State>()) {}

@@ -17,6 +17,8 @@ inline constexpr int kHeight = 480;
 class SceneTest : public RunTest {
  protected:
   void SetUp() override;
+  // The frame at `time`, drawn and finished.
+  void Show(std::uint32_t time);
 
  public:
   // The RGBA bytes of a pixel, bottom row first.

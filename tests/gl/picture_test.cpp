@@ -4,8 +4,8 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <functional>
 
-#include "core/saver_run.h"
 #include "offscreen.h"
 
 namespace {
@@ -73,9 +73,9 @@ int Stretch(int x, int y, int dx, int dy, std::array<double, 3> colour) {
   return n;
 }
 
-// The pixel under the middle of a box's top, straight down.
-std::pair<int, int> BoxCentre(int track, int step) {
-  const double z = (step - 3.5) * 1.5 - (track == engine.accentTrack ? 0.45 : 0.0);
+// The pixel under the middle of a box's top, straight down, `accent` being the accent track.
+std::pair<int, int> BoxCentre(int track, int step, int accent = 0) {
+  const double z = (step - 3.5) * 1.5 - (track == accent ? 0.45 : 0.0);
   return {static_cast<int>(((track - 12) * 0.75625 + 10) * kPerX),
           static_cast<int>((6.666 - z) * kPerZ)};
 }
@@ -85,30 +85,28 @@ class PictureTest : public SceneTest {
   // Rotation 0 looks straight down without spinning; night puts the boxes on black.
   void SetUp() override {
     SceneTest::SetUp();
-    SeedRandom(77);  // draws 290, 16146 (even: night), 20523
-    SetUpScene(kWidth, kHeight);
+    Seed(77);  // draws 290, 16146 (even: night), 20523
+    SetUpScene(saver, kWidth, kHeight);
     ASSERT_FALSE(view.dayMode);
   }
   // A frame that starts at `step`, with the clock inside that step so that its ticks stay there.
   void Render(int step) {
     engine.currentStep = engine.previousStep = step;
-    clock.milliseconds = static_cast<std::uint32_t>(step * 250 + 10);
-    RenderFrame();
-    glFinish();
+    Show(static_cast<std::uint32_t>(step * 250 + 10));
   }
 };
 
 }  // namespace
 
 TEST_F(SceneTest, SetUpDrawsSpinRateDayAndTiltInThatOrder) {
-  context.params[kRotationParam] = 2;
-  SeedRandom(77);  // draws 290 (a spin of -0.21 a frame, twice that aggressive), 16146, 20523
-  SetUpScene(320, 200);
+  context.rotation() = 2;
+  Seed(77);  // draws 290 (a spin of -0.21 a frame, twice that aggressive), 16146, 20523
+  SetUpScene(saver, 320, 200);
   EXPECT_FLOAT_EQ(view.autoSpinRate, -0.42f);
   EXPECT_FALSE(view.dayMode) << "16146 is even: night";
   EXPECT_EQ(view.tableTilt, 13.0f) << "20523 mod 20 + 10";
   EXPECT_EQ(view.viewDepth, -80.0f);
-  EXPECT_EQ(DrawRandom(), 20304) << "exactly three draws";
+  EXPECT_EQ(Draw(), 20304) << "exactly three draws";
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2] * 10000 + viewport[3], 320 * 10000 + 200);
@@ -145,11 +143,11 @@ TEST_F(SceneTest, FramesTiltSpinAndSetBackTheTable) {
     view.tableSpin = c.spin;
     view.viewDepth = c.depth;
     view.tableTilt = 25.0f;
-    SeedRandom(77);
+    Seed(77);
     for (int frame = 1; frame <= 3; ++frame) {
       glMatrixMode(GL_MODELVIEW);
       glLoadIdentity();
-      UpdateCamera();
+      PlaceCamera(UpdateCamera(view, saver.random));
       if (frame != 2) {
         const std::string what = std::string(c.what) + ", frame " + std::to_string(frame);
         const double tilt = frame == 1 ? c.tilt1 : c.tilt3;
@@ -159,23 +157,22 @@ TEST_F(SceneTest, FramesTiltSpinAndSetBackTheTable) {
         EXPECT_NEAR(view.tableSpin, frame == 1 ? c.after1 : c.after3, 1e-4) << what;
       }
     }
-    EXPECT_EQ(DrawRandom(), 16146) << c.what << ": the phase is drawn once";
+    EXPECT_EQ(Draw(), 16146) << c.what << ": the phase is drawn once";
   }
 }
 
 TEST_F(SceneTest, DragsTiltSpinAndMoveTheDepthWithinItsRange) {
   view.tableTilt = 30.0f;
   view.spinVelocity = 5.0f;
-  ApplyLeftDrag(-4, 10);
+  ApplyLeftDrag(view, -4, 10);
   EXPECT_FLOAT_EQ(view.spinVelocity, -0.684f) << "replaced, not added to";
   EXPECT_FLOAT_EQ(view.tableTilt, 32.1f);
   // A flick of 10 pixels turns the table 1.71 / 0.07 degrees in all as it decays by 0.93.
   view = ViewState();
   view.tiltPhaseSet = true;
-  ApplyLeftDrag(10, 0);
+  ApplyLeftDrag(view, 10, 0);
   for (int frame = 0; frame < 400; ++frame) {
-    glLoadIdentity();
-    UpdateCamera();
+    UpdateCamera(view, saver.random);
   }
   EXPECT_NEAR(view.tableSpin, 24.4286, 1e-3);
   // clang-format off
@@ -185,7 +182,7 @@ TEST_F(SceneTest, DragsTiltSpinAndMoveTheDepthWithinItsRange) {
   // clang-format on
   for (const auto& [dx, dy, hundredths] : cases) {
     view.viewDepth = -80.0f;
-    ApplyRightDrag(dx, dy);
+    ApplyRightDrag(view, dx, dy);
     EXPECT_NEAR(view.viewDepth, hundredths / 100.0, 0.001) << dx << ", " << dy;
   }
 }
@@ -193,15 +190,14 @@ TEST_F(SceneTest, DragsTiltSpinAndMoveTheDepthWithinItsRange) {
 TEST_F(PictureTest, DayAndNightSetTheBackgroundFromTheNextFrame) {
   // From night: day by Enter, night by Enter, day by the dice (a seed whose day die at step 7 is
   // 9, as in the engine's tests).
-  const auto enter = [] { ApplySceneAction(SceneAction::kDayNight); };
-  const auto dice = [] {
+  const std::function<void()> enter = [this] { ApplySceneAction(saver, SceneAction::kDayNight); };
+  const std::function<void()> dice = [this] {
     Configure(3);
-    SeedRandom(4232280188);
-    frameTimeMs = 900;
-    SequencerTick();
+    Seed(4232280188);
+    Tick(900);
   };
   const struct {
-    void (*action)();
+    std::function<void()> action;
     std::array<double, 3> seen;
     float clearRed, clearBlue;
     const char* what;
@@ -241,7 +237,7 @@ TEST_F(PictureTest, CellsTakeTheirTrackColourAndTints) {
     engine.PatternMatrix[c.track * kSteps + 2] = c.on ? 1 : 0;
     engine.trackMuted[c.track] = c.muted ? 1 : 0;
     Render(c.current ? 2 : 5);
-    const auto [x, y] = BoxCentre(c.track, 2);
+    const auto [x, y] = BoxCentre(c.track, 2, engine.accentTrack);
     EXPECT_TRUE(Near(At(x, y), c.colour)) << c.track << c.on << c.current << c.muted;
   }
 }
@@ -264,7 +260,7 @@ TEST_F(PictureTest, BoxesLieOnTheGridWithTheCurrentColumnDeeperAndTheAccentSetBa
     }
     engine.accentTrack = c.accent;
     Render(3);
-    const auto [x, y] = BoxCentre(c.track, c.step);
+    const auto [x, y] = BoxCentre(c.track, c.step, c.accent);
     const auto colour = At(x, y);
     const int left = x - Stretch(x, y, -1, 0, colour), right = x + Stretch(x, y, 1, 0, colour);
     const int bottom = y - Stretch(x, y, 0, -1, colour), top = y + Stretch(x, y, 0, 1, colour);
@@ -283,7 +279,7 @@ TEST_F(PictureTest, SeenFromTheSideTheCurrentColumnStandsRaised) {
   view.tiltPhaseSet = true;
   view.tiltPhase = M_PI / 2 / 0.4;
   Render(3);
-  const int x = BoxCentre(4, 0).first;
+  const int x = BoxCentre(4, 0, engine.accentTrack).first;
   const int bottom = Stretch(x, -1, 0, 1, kBlack),
             top = kHeight - 1 - Stretch(x, kHeight, 0, -1, kBlack);
   // Boxes span -0.28 to 0.12; the current one, raised by 0.2 and 1.1 times as high, reaches 0.342.
@@ -320,18 +316,15 @@ TEST_F(PictureTest, AFrameDrawsTheStateItStartsWithThenTicksTwice) {
   engine.mutationChance = 0;
   view.tiltPhaseSet = true;
   engine.currentStep = engine.previousStep = 2;
-  clock.milliseconds = 1900;  // step 7
-  SeedRandom(10);             // no die of the two ticks passes
-  RenderFrame();
-  glFinish();
-  EXPECT_EQ(frameTimeMs, 1900u);
+  Seed(10);    // no die of the two ticks passes
+  Show(1900);  // step 7
+  EXPECT_EQ(saver.frameTimeMs, 1900u);
   EXPECT_EQ(engine.currentStep, 7);
-  EXPECT_EQ(DrawRandom(), 11726) << "two ticks of four dice: the ninth draw after seed 10";
+  EXPECT_EQ(Draw(), 11726) << "two ticks of four dice: the ninth draw after seed 10";
   const std::array<double, 3> currentOff = {1, 0.948, 0.756}, off = {1, 0.9, 0.9};
   const auto at = [](int step) { return At(BoxCentre(0, step).first, BoxCentre(0, step).second); };
   EXPECT_TRUE(Near(at(2), currentOff) && Near(at(7), off)) << "drawn before the ticks";
-  RenderFrame();
-  glFinish();
+  Show(1900);
   EXPECT_TRUE(Near(at(2), off) && Near(at(7), currentOff)) << "the next frame shows step 7";
   const GLenum enabled[] = {GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND, GL_FOG};
   for (GLenum capability : enabled) {
@@ -342,16 +335,15 @@ TEST_F(PictureTest, AFrameDrawsTheStateItStartsWithThenTicksTwice) {
 
 TEST_F(PictureTest, SeveralMonitorsShareOneCameraAndTwoTicksAFrame) {
   // A 320-wide monitor of full height and, right of it, one of the upper half over a gap.
-  SetMonitorViewports({{0, 0, 320, 480}, {320, 240, 320, 240}});
+  saver.monitorViewports = {{0, 0, 320, 480}, {320, 240, 320, 240}};
   engine.mutationChance = 0;
   view.tiltPhaseSet = true;
   view.tableRotation = 1;
   view.autoSpinRate = 0.5f;
-  SeedRandom(10);  // no die of the two ticks passes
+  Seed(10);  // no die of the two ticks passes
   Render(7);
-  SetMonitorViewports({});
   glViewport(0, 0, kWidth, kHeight);
-  EXPECT_EQ(DrawRandom(), 11726) << "two ticks of four dice, not four";
+  EXPECT_EQ(Draw(), 11726) << "two ticks of four dice, not four";
   EXPECT_FLOAT_EQ(view.tableSpin, 0.5f) << "the camera placed once";
   EXPECT_FALSE(Near(At(160, 240), kBlack)) << "the table in the first monitor's middle";
   EXPECT_FALSE(Near(At(480, 360), kBlack)) << "and in the second's";

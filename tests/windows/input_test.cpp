@@ -1,6 +1,7 @@
 // The saver window's input rules against a fake host: what closes the saver and when, the grace
 // period and the password check, the cursor, and what keys and drags do to the scene.
 #include <algorithm>
+#include <utility>
 
 #include "fixture.h"
 #include "windows/saver_messages.h"
@@ -19,20 +20,22 @@ class InputTest : public RunTest {
     host.calls.clear();
   }
   MessageResult Send(std::uint32_t message, std::uintptr_t wParam = 0) {
-    return HandleSaverMessage(host, kWindow, message, wParam);
+    const EventResult result = HandleSaverMessage(saver, host, kWindow, message, wParam);
+    requested_ = requested_ || result.closeRequested;
+    return result.message;
   }
   void MoveTo(std::int32_t x, std::int32_t y) {
     host.cursor = {x, y};
     Send(kMsgMouseMove);
   }
   // Whether the rules asked to close since the last look.
-  bool Requested() {
-    const bool posted = host.calls == Calls{"post close"};
-    host.calls.clear();
-    return posted;
-  }
+  bool Requested() { return std::exchange(requested_, false); }
 
   FakeWindowHost host;
+  std::int32_t& runMode = saver.runMode;
+
+ private:
+  bool requested_ = false;
 };
 
 }  // namespace
@@ -104,16 +107,16 @@ TEST_F(InputTest, AfterTheGracePeriodOnlyAnAcceptedPasswordCloses) {
     std::int32_t delay, answer;
     Calls calls;
   };
-  const Calls asked = {"post close", "set cursor", "password", "set cursor"};
+  const Calls asked = {"set cursor", "password", "set cursor"};
   Calls accepted = asked;
   accepted.push_back("destroy");
   const Case cases[] = {
-      {1000, 15000, 15, 0, {"post close", "destroy"}},
+      {1000, 15000, 15, 0, {"destroy"}},
       {1000, 15001, 15, 1, accepted},
       {1000, 15001, 15, 0, asked},  // refused: the saver runs on
-      {0xFFFFF000u, 15000, 15, 1, {"post close", "destroy"}},
+      {0xFFFFF000u, 15000, 15, 1, {"destroy"}},
       {0xFFFFF000u, 15001, 15, 1, accepted},
-      {77, 0, 0, 1, {"post close", "destroy"}},
+      {77, 0, 0, 1, {"destroy"}},
       {77, 1, 0, -5, accepted},
   };
   for (const Case& c : cases) {
@@ -121,10 +124,11 @@ TEST_F(InputTest, AfterTheGracePeriodOnlyAnAcceptedPasswordCloses) {
     context.window = kWindow;
     context.passwordDelay = c.delay;
     context.startTick = c.start;
-    host.tickCount = c.start + c.elapsed;
+    clock.milliseconds = c.start + c.elapsed;
     host.passwordAnswer = c.answer;
     host.calls.clear();
     Send(kMsgKeyDown, 27);
+    EXPECT_TRUE(Requested());
     EXPECT_EQ(Send(kMsgClose), MessageResult::kHandled);
     EXPECT_EQ(host.calls, c.calls) << c.start << " + " << c.elapsed << " answer " << c.answer;
     EXPECT_FALSE(context.checkingPassword);
@@ -132,7 +136,7 @@ TEST_F(InputTest, AfterTheGracePeriodOnlyAnAcceptedPasswordCloses) {
 }
 
 TEST_F(InputTest, CloseMessagesAreObeyedOnlyWhenRequestedAndNotDuringACheck) {
-  host.tickCount = 60000;
+  clock.milliseconds = 60000;
   EXPECT_EQ(Send(kMsgClose), MessageResult::kHandled);
   EXPECT_EQ(host.calls, Calls{}) << "Alt+F4 and other unrequested closes are ignored";
   context.closeRequested = true;
@@ -167,7 +171,9 @@ TEST_F(InputTest, KeysAndDragsActOnTheSceneWhateverUseMouseSays) {
   Send(kMsgKeyDown, kKeyEnter);
   EXPECT_TRUE(view.dayMode);
   EXPECT_EQ(view.background.red, 0.92484f) << "Enter's day is the fog colour";
-  const auto on = [] { return std::count(engine.PatternMatrix, engine.PatternMatrix + 200, 1); };
+  const auto on = [this] {
+    return std::count(engine.PatternMatrix, engine.PatternMatrix + 200, 1);
+  };
   Send(kMsgKeyDown, kKeySpace);
   Send(kMsgRButtonDown);
   EXPECT_EQ(on(), 0) << "a right click resets";

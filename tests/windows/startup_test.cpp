@@ -2,9 +2,7 @@
 // (the generator's known draws pin the whole engine's tests).
 #include <gtest/gtest.h>
 
-#include "core/random.h"
-#include "core/saver_context.h"
-#include "core/shared_state.h"
+#include "core/saver.h"
 #include "fakes.h"
 #include "simulated_sound.h"
 #include "windows/command_line.h"
@@ -68,17 +66,17 @@ TEST(Password, TheCheckAsksOnlyOn9xAndEveryFailureLetsTheSaverClose) {
 TEST(Startup, EachCommandLineRunsItsOneActivityWithTheSettingsLoaded) {
   struct Case {
     const char* line;
-    std::int32_t mode;
-    std::string activity;
+    std::string activity;  // the saver window's: run mode, parent, show command
   };
   const Case cases[] = {
-      {"ostinel.scr /s", kSaver, "saver 0 5"},
-      {"ostinel.scr /p 1234", kPreview, "saver 1234 5"},
-      {"ostinel.scr /c", kConfigure, "dialog 99"},
-      {"ostinel.scr", kConfigure, "dialog 0"},
-      {"ostinel.scr /a 77", kChangePassword, "change SCRSAVE 77 0 0"},
-      {"ostinel.scr /x", kNoRunMode, ""},
+      {"ostinel.scr /s", "saver 4 0 5"},
+      {"ostinel.scr /p 1234", "saver 3 1234 5"},
+      {"ostinel.scr /c", "dialog 99"},
+      {"ostinel.scr", "dialog 0"},
+      {"ostinel.scr /a 77", "change SCRSAVE 77 0 0"},
+      {"ostinel.scr /x", ""},
   };
+  const auto module = reinterpret_cast<ModuleHandle>(0x400000);
   for (const Case& c : cases) {
     FakeClock clock;
     FakeSettingsStore settings;
@@ -89,30 +87,34 @@ TEST(Startup, EachCommandLineRunsItsOneActivityWithTheSettingsLoaded) {
     settings.SetDword(kSaverKey, "Param0", 3);
     libraries.libraries = {"MPR.DLL"}, libraries.exports = {"MPR.DLL!PwdChangePasswordA"};
     std::string activity;
-    const auto seen = [&](const std::string& what) {
-      activity = saverContext != nullptr && saverContext->params[kTempoParam] == 3 ? what : "?";
+    const auto seen = [&](const SaverContext& context, const std::string& what) {
+      activity = context.tempo() == 3 ? what : "?";
     };
-    // Each activity is handed the run's own services.
+    // Each activity is handed the module and the run's own services; the saver is seeded with the
+    // timer's 10 ms, whose first draw is 71.
     // clang-format off
     const StartupServices services{clock, settings, libraries, sound, resources,
         [] { return WindowHandle{99}; },
-        [&](SettingsStore& store, WindowHandle owner) {
-          seen(&store == &settings ? "dialog " + std::to_string(owner) : "another store");
+        [&](ModuleHandle instance, SaverContext& context, SettingsStore& store,
+            WindowHandle owner) {
+          seen(context, instance == module && &store == &settings
+                            ? "dialog " + std::to_string(owner) : "other services");
         },
-        [&](LibraryLoader& loader, WindowHandle parent, int show) {
-          seen(&loader == &libraries && frameClock == &clock
-                   ? "saver " + std::to_string(parent) + " " + std::to_string(show)
+        [&](ModuleHandle instance, Saver& saver, LibraryLoader& loader, WindowHandle parent,
+            int show) {
+          seen(saver.saverContext,
+               instance == module && &loader == &libraries && &saver.frameClock == &clock &&
+                       DrawRandom(saver.random) == 71
+                   ? "saver " + std::to_string(saver.runMode) + " " + std::to_string(parent) +
+                         " " + std::to_string(show)
                    : "other services");
         }};
     // clang-format on
-    EXPECT_EQ(SaverMain(nullptr, c.line, 5, services), 0) << c.line;
-    EXPECT_EQ(runMode, c.mode) << c.line;
-    if (c.mode == kChangePassword) {
+    EXPECT_EQ(SaverMain(module, c.line, 5, services), 0) << c.line;
+    if (c.line == std::string("ostinel.scr /a 77")) {
       activity = libraries.calls.size() > 2 ? libraries.calls[2] : "";
       EXPECT_EQ(libraries.loaded, 0);
     }
     EXPECT_EQ(activity, c.activity) << c.line;
-    EXPECT_EQ(saverContext, nullptr) << c.line;
-    EXPECT_EQ(DrawRandom(), 71) << c.line << ": seeded with the timer's 10 ms";
   }
 }
