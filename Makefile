@@ -1,28 +1,18 @@
 # Ostinel: `make run` builds and runs the screen saver under Wine; `make test` builds and tests all;
 # `make dist` leaves the Windows zip and setup program in dist/; `make deb` builds the Linux
 # programs for users and packages them as a .deb; `make web` builds the page into build/web/.
-.PHONY: all deps native windows release web deb run test dist clean
+PRESETS := native windows release web
+.PHONY: all deps $(PRESETS) deb run test dist clean
 
 all: native windows web
 
 deps:
 	@bash tools/install-deps.sh
 
-native: deps
-	cmake --preset native
-	cmake --build --preset native
-
-windows: deps
-	cmake --preset windows
-	cmake --build --preset windows
-
-release: deps
-	cmake --preset release
-	cmake --build --preset release
-
-web: deps
-	cmake --preset web
-	cmake --build --preset web
+# Each CMake preset: configured and built.
+$(PRESETS): deps
+	cmake --preset $@
+	cmake --build --preset $@
 
 deb: release
 	cd build/release && cpack -G DEB

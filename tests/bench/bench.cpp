@@ -1,6 +1,5 @@
 // Benchmarks: one frame, its 25 plays at most included, under OSMesa at full HD and at the
 // preview's size (ostinel-render --bench reports a render's stages). They never fail on a time.
-#include <GL/osmesa.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,23 +12,14 @@
 #include "gl/gl.h"
 #include "gl/renderer.h"
 #include "gl/scene.h"
+#include "offscreen_gl.h"
 
 namespace {
-
-// An OSMesa context current on a buffer of its own, for as long as it lives.
-struct Offscreen {
-  std::vector<std::uint8_t> pixels;
-  OSMesaContext gl = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
-  Offscreen(int w, int h) : pixels(static_cast<std::size_t>(w) * h * 4) {
-    OSMesaMakeCurrent(gl, pixels.data(), GL_UNSIGNED_BYTE, w, h);
-  }
-  ~Offscreen() { OSMesaDestroyContext(gl); }
-};
 
 // One frame, spinning, with a transformed pattern, its plays mixed, finished on the GL. Wall time:
 // Mesa may rasterise on threads of its own.
 void BM_RenderFrame(benchmark::State& state) {
-  Offscreen offscreen(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const OffscreenGl offscreen(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   SoftwareMixer mixer;
   LoadSamples(PlatformResources(),
               [&mixer](int slot, const ParsedWave& wave) { return mixer.Load(slot, wave); });

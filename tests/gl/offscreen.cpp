@@ -1,29 +1,19 @@
-// The offscreen context the GL tests draw into.
+// The offscreen context the GL tests draw into, made once for the process.
 #include "offscreen.h"
 
-#include <vector>
+#include "offscreen_gl.h"
 
 namespace {
 
-struct Offscreen {
-  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kWidth * kHeight * 4);
-  OSMesaContext gl = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
-
-  Offscreen() {
-    OSMesaMakeCurrent(gl, pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight);
-    OSMesaPixelStore(OSMESA_Y_UP, 1);
-  }
-};
-
-Offscreen& TheOffscreen() {
-  static Offscreen* offscreen = new Offscreen;
-  return *offscreen;
+OffscreenGl& TheOffscreen() {
+  static OffscreenGl offscreen(kWidth, kHeight);
+  return offscreen;
 }
 
 }  // namespace
 
 void SceneTest::SetUp() {
-  ASSERT_NE(TheOffscreen().gl, nullptr);
+  ASSERT_TRUE(TheOffscreen().ok());
 }
 
 void SceneTest::Show(std::uint32_t time) {
@@ -32,5 +22,5 @@ void SceneTest::Show(std::uint32_t time) {
 }
 
 const std::uint8_t* SceneTest::Pixel(int x, int y) {
-  return TheOffscreen().pixels.data() + (static_cast<std::size_t>(y) * kWidth + x) * 4;
+  return TheOffscreen().Pixel(x, y);
 }

@@ -2,8 +2,6 @@
 // back), made once for the process.
 #pragma once
 
-#include <GL/osmesa.h>
-
 #include <cstdint>
 
 #include "fixture.h"

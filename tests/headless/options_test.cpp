@@ -4,16 +4,14 @@
 
 #include <functional>
 
+#include "argv.h"
 #include "headless/render_options.h"
 
 namespace {
 
-bool Parse(std::vector<std::string> args, RenderOptions* options, std::string* error) {
-  std::vector<const char*> argv = {"ostinel-render"};
-  for (const std::string& arg : args) {
-    argv.push_back(arg.c_str());
-  }
-  return ParseRenderOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+bool Parse(const std::vector<std::string>& args, RenderOptions* options, std::string* error) {
+  const Argv line("ostinel-render", args);
+  return ParseRenderOptions(line.argc(), line.argv(), options, error);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 # of the same frame, its sound against audio.wav, the progress line; then each way --video fails.
 #   video_test.sh path/to/ostinel-render work-dir
 set -u
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/lib.sh"
 tool=$1
 work=$2
 rm -rf "$work" && mkdir -p "$work/empty" && cd "$work" || exit 1

@@ -3,22 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
+
+#include "argv.h"
 
 namespace {
 
 bool Parse(const std::string& line, HackOptions* options, std::string* error) {
-  std::vector<std::string> words{"ostinel"};
-  std::istringstream in(line);
-  for (std::string word; in >> word;) {
-    words.push_back(word);
-  }
-  std::vector<const char*> argv;
-  for (const std::string& word : words) {
-    argv.push_back(word.c_str());
-  }
-  return ParseHackOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+  const Argv words("ostinel", line);
+  return ParseHackOptions(words.argc(), words.argv(), options, error);
 }
 
 struct Accepted {

@@ -4,7 +4,7 @@
 # null sink, the end on -deactivate. Then --window-id into a window of the test's own.
 #   xscreensaver_test.sh HACK
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/lib.sh"
 hack=$(readlink -f "$1")
 work=$(mktemp -d /tmp/ostinel-xss.XXXXXX)
 pids=()

@@ -6,7 +6,7 @@
 #   web_test.sh PAGE_DIR OSTINEL_RENDER WORK_DIR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/../e2e/lib.sh"
+source "$here/../support/lib.sh"
 page=$(readlink -f "$1") render=$(readlink -f "$2") work=$(mkdir -p "$3" && readlink -f "$3")
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null' EXIT

@@ -3,7 +3,7 @@
 # maintainer; then Debian's checker lintian, when installed, with no error and no warning.
 #   package_test.sh BUILD-DIR VERSION MAINTAINER LICENSE
 set -uo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../../e2e/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/lib.sh"
 build=$1 version=$2 maintainer=$3 license=$4
 work=$build/tests/linux/package/work
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
