@@ -18,9 +18,6 @@ constexpr std::uint32_t kFrameBytes = 4;
 // What the server holds ahead of the speaker, 15 ms.
 constexpr std::uint32_t kTargetFrames = 661;
 constexpr std::uint32_t kTargetBytes = kTargetFrames * kFrameBytes;
-// How long after its instant a play is heard: time for the frame that sees its step to come (a
-// frame every 16.7 ms, some late), to hand the play over, and for the server's buffer to play out.
-constexpr std::uint32_t kPlayLatencyFrames = 38 * kMixRate / 1000;
 
 }  // namespace
 
@@ -56,8 +53,11 @@ void PulseOutput::Start(SoftwareMixer& mixer, Clock& clock) {
   mixer_ = &mixer;
   clock_ = &clock;
   // A play is due when its step began, never later than now; one that the clock puts further
-  // ahead than the latency meets a clock that does not keep time yet (the stream starting).
-  mixer.SetLatency(kPlayLatencyFrames, kPlayLatencyFrames);
+  // ahead than the latency's limit meets a clock that does not keep time yet (the stream
+  // starting).
+  const auto frames = [](double ms) { return static_cast<std::uint32_t>(ms * kMixRate / 1000); };
+  mixer.SetLatency(frames(kRealTimePlayLatency.startMs), frames(kRealTimePlayLatency.limitMs));
+  mixer.FollowNeeds(kRealTimePlayLatency);
   running_ = true;
   thread_ = std::thread([this] { Pump(); });
 }
