@@ -7,12 +7,14 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +26,10 @@
 extern char** environ;
 
 namespace {
+
+using Clocked = std::chrono::steady_clock;
+
+constexpr auto kStall = std::chrono::seconds(VideoEncoder::kStallSeconds);
 
 bool Executable(const std::string& path) {
   struct stat info {};
@@ -119,6 +125,12 @@ std::string Failure(int status) {
     return "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status));
   }
   return "";
+}
+
+int MillisecondsLeft(Clocked::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clocked::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
 }
 
 }  // namespace
@@ -220,30 +232,66 @@ void VideoEncoder::AddSound(const std::int16_t* frames, std::size_t frameCount) 
 }
 
 // The pipe is ffmpeg's only input while the frames come, so it never waits on anything of ours
-// but the next frame.
+// but the next frame; the time it takes nothing of one that is there is the stall's measure.
 bool VideoEncoder::Write(const std::uint8_t* data, std::size_t size) {
   if (failed_ || pid_ < 0) {
     return false;
   }
+  auto deadline = Clocked::now() + kStall;
   while (size > 0) {
     const ssize_t written = write(videoFd_, data, size);
     if (written > 0) {
       data += written;
       size -= static_cast<std::size_t>(written);
+      deadline = Clocked::now() + kStall;
       continue;
     }
     if (written < 0 && errno != EAGAIN && errno != EINTR) {
       return false;  // ffmpeg has closed its input: it has stopped, and its exit status says why
     }
     pollfd fd{videoFd_, POLLOUT, 0};
-    if (poll(&fd, 1, -1) < 0) {
+    const int ready = poll(&fd, 1, MillisecondsLeft(deadline));
+    if (ready < 0) {
       return false;  // interrupted by a signal to stop, or broken
+    }
+    if (ready == 0) {
+      return Stalled();
     }
     if ((fd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
       return false;
     }
   }
   return true;
+}
+
+// Waits until ffmpeg has read what the pipe still holds, so that one that has stopped reading is
+// found out here rather than by waiting for its end for ever.
+bool VideoEncoder::Drain() {
+  auto deadline = Clocked::now() + kStall;
+  int held = 0;
+  int before = -1;
+  while (ioctl(videoFd_, FIONREAD, &held) == 0 && held > 0) {
+    pollfd fd{videoFd_, POLLOUT, 0};
+    if (poll(&fd, 1, 0) > 0 && (fd.revents & (POLLERR | POLLHUP)) != 0) {
+      return true;  // ffmpeg has gone: its exit status says why
+    }
+    if (held != before) {
+      before = held;
+      deadline = Clocked::now() + kStall;
+    } else if (MillisecondsLeft(deadline) == 0) {
+      return Stalled();
+    }
+    usleep(10000);
+  }
+  return true;
+}
+
+bool VideoEncoder::Stalled() {
+  error_ = "ffmpeg stopped reading: it took nothing of the frames for " +
+           std::to_string(kStallSeconds) + " s";
+  failed_ = true;
+  Stop();
+  return false;
 }
 
 int VideoEncoder::Reap(pid_t pid) {
@@ -263,6 +311,11 @@ bool VideoEncoder::Finish(std::string* error) {
     return false;
   }
   // The frames end: ffmpeg finishes the picture and exits.
+  const bool drained = Drain();
+  if (!drained) {
+    *error = error_;
+    return false;
+  }
   close(videoFd_);
   videoFd_ = -1;
   const int status = Reap(pid_);

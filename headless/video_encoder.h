@@ -17,6 +17,10 @@ std::string FindProgram(const std::string& name);
 
 class VideoEncoder {
  public:
+  // An ffmpeg that takes nothing of the frames for this long has stalled, and is stopped: far
+  // longer than a start on a busy machine takes, short enough that a stuck render gets noticed.
+  static constexpr int kStallSeconds = 30;
+
   VideoEncoder() = default;
   // An encoder not finished is stopped and its temporary files removed.
   ~VideoEncoder();
@@ -27,7 +31,7 @@ class VideoEncoder {
   // them) at `fps`, for a file at `path`; the sound is 44100 Hz 16-bit stereo.
   bool Start(const std::string& ffmpeg, const std::string& path, VideoFormat format,
              std::int32_t width, std::int32_t height, std::uint32_t fps, std::string* error);
-  // One whole frame; false once the encoder has gone or failed.
+  // One whole frame; false once the encoder has gone, stalled or failed.
   bool AddFrame(const std::uint8_t* rgba);
   // Interleaved left/right sound frames, from the first on.
   void AddSound(const std::int16_t* frames, std::size_t frameCount);
@@ -41,6 +45,8 @@ class VideoEncoder {
 
  private:
   bool Write(const std::uint8_t* data, std::size_t size);
+  bool Drain();
+  bool Stalled();
   int Reap(pid_t pid);
   void Stop();
 

@@ -1,20 +1,32 @@
 #!/bin/bash
 # ostinel-render --video as a viewer gets it: a 1080p60 clip's streams, a frame of it against the
 # picture of the same frame, its sound against audio.wav, the progress line; then each way --video
-# fails.
+# fails, a stalled ffmpeg among them.
 #   video_test.sh path/to/ostinel-render work-dir
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 tool=$1
 work=$2
-rm -rf "$work" && mkdir -p "$work/empty" "$work/wrapper" && cd "$work" || exit 1
+rm -rf "$work" && mkdir -p "$work/empty" "$work/stalled" "$work/wrapper" && cd "$work" || exit 1
 above() { holds "$1 > $2"; }
 near() { [ -n "$1" ] && holds "($1 - $2) ^ 2 < 1e-4"; }  # within 10 ms
 rms() { sox "$1" -n stat 2>&1 | awk '/^RMS +amp/ { print $3 }'; }
 
-# An ffmpeg which keeps a copy of the sound it is given as a file.
+# An ffmpeg that never reads: after 30 s of nothing taken the render stops it, whether the frames
+# fill the pipe (640x360) or not (64x36). Those run meanwhile.
+printf '#!/bin/sh\necho $$ >>stalled.pids\nexec %s 300\n' "$(command -v sleep)" >stalled/ffmpeg &&
+  chmod +x stalled/ffmpeg
+sizes=(640x360 64x36) stalled=()
+for size in "${sizes[@]}"; do
+  timeout 120 env PATH="$work/stalled" "$tool" --seconds 1 --fps 30 --size "$size" \
+    --out "stalled-$size" --video "stalled-$size.mp4" >/dev/null 2>"stalled-$size.err" &
+  stalled+=($!)
+done
+
+# An ffmpeg 3 s slow to start, which keeps a copy of the sound it is given as a file.
 cat >wrapper/ffmpeg <<EOF && chmod +x wrapper/ffmpeg
 #!/bin/sh
+[ -e slept ] || { touch slept; sleep 3; }
 s16=; for a; do case \$a in s16le) s16=1 ;; file:*) [ -n "\$s16" ] && cp "\${a#file:}" given.raw; s16= ;; esac; done
 exec $(command -v ffmpeg) "\$@"
 EOF
@@ -25,7 +37,7 @@ render=(--seconds 2 --fps 60 --size 1920x1080 --rotation 2 --tempo 3 --transient
         --event 0:space --seed 7 --frame-every 60)
 timeout 120 env PATH="$work/wrapper:$PATH" "$tool" "${render[@]}" --out out --video clip.mp4 \
   >run.out 2>run.err
-check "a 2 s clip at 1920x1080 and 60 fps renders" [ $? -eq 0 ]
+check "a 2 s clip at 1920x1080 and 60 fps renders, its ffmpeg 3 s slow to start" [ $? -eq 0 ]
 check "no progress line on a pipe" [ -z "$(grep 'real time' run.err)" ]
 video=$(ffprobe -v error -count_frames -select_streams v -of csv=p=0 \
   -show_entries stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames clip.mp4)
@@ -87,5 +99,16 @@ done <<EOF
 2 $work/empty --video failed.mp4
 1 $work/broken --video failed.mp4
 EOF
+
+for i in 0 1; do
+  wait "${stalled[i]}"
+  got=$? err=stalled-${sizes[i]}.err
+  check "an ffmpeg that reads nothing, frames of ${sizes[i]}: exit $got, one line ($(cat "$err"))" \
+    [ "$got,$(wc -l <"$err"),$(grep -c 'ffmpeg stopped reading' "$err")" = 1,1,1 ]
+done
+left=$(ls | grep -c 'stalled.*\.mp4')
+running=$(while read -r pid; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done <stalled.pids)
+check "both are stopped (running: ${running:-none}), and no video is left ($left files)" \
+  [ "$left,$running" = 0, ]
 
 finish
