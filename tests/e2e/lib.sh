@@ -15,6 +15,15 @@ expect_equal() {  # DESCRIPTION ACTUAL EXPECTED
   if [ "$2" == "$3" ]; then check "$1" true; else check "$1 (got '$2', expected '$3')" false; fi
 }
 holds() { awk "BEGIN { exit !($*) }"; }  # holds EXPRESSION: an awk comparison
+# readme_commands NAME: the commands of README.md's code blocks that run the program NAME, by path
+# or not, one a line as written there: continuation lines joined, the comment after one dropped.
+readme_commands() {
+  awk -v name="$1" '/^```/ { block = !block; next }
+    block && sub(/\\$/, "") { part = part $0; next }
+    block { $0 = part $0; part = ""; sub(/[ \t]+#.*/, ""); n = split($1, path, "/") }
+    block && path[n] == name' "$readme_md"
+}
+readme_md=$(dirname "${BASH_SOURCE[0]}")/../../README.md
 finish() { echo "$passed passed, $failed failed" && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]; }
 
 # start_display_and_sink DIR WxH: a virtual X server of that size and a private PulseAudio daemon

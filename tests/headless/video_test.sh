@@ -1,7 +1,7 @@
 #!/bin/bash
 # ostinel-render --video as a viewer gets it: a 1080p60 clip's streams, a frame of it against the
 # picture of the same frame, its sound against audio.wav, the progress line; then each way --video
-# fails, a stalled ffmpeg among them.
+# fails, a stalled ffmpeg among them; and the README's examples of ostinel-render, as written there.
 #   video_test.sh path/to/ostinel-render work-dir
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
@@ -11,6 +11,7 @@ rm -rf "$work" && mkdir -p "$work/empty" "$work/stalled" "$work/wrapper" && cd "
 above() { holds "$1 > $2"; }
 near() { [ -n "$1" ] && holds "($1 - $2) ^ 2 < 1e-4"; }  # within 10 ms
 rms() { sox "$1" -n stat 2>&1 | awk '/^RMS +amp/ { print $3 }'; }
+streams() { ffprobe -v error -of csv=p=0 -show_entries stream=codec_name "$1" | tr '\n' ' '; }
 
 # An ffmpeg that never reads: after 30 s of nothing taken the render stops it, whether the frames
 # fill the pipe (640x360) or not (64x36). Those run meanwhile.
@@ -110,5 +111,24 @@ left=$(ls | grep -c 'stalled.*\.mp4')
 running=$(while read -r pid; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done <stalled.pids)
 check "both are stopped (running: ${running:-none}), and no video is left ($left files)" \
   [ "$left,$running" = 0, ]
+
+# The README's examples, from a folder where the program is at the README's path, --seconds
+# shortened: each ends with 0 and leaves what the README says: the video, H.264 and AAC in an .mp4,
+# or else PNG frames; audio.wav and the trace with either.
+mkdir -p readme/build/release/headless && ln -s "$tool" readme/build/release/headless/
+while read -r command; do
+  command=$(sed -E 's/ +/ /g; s/--seconds [0-9.]+/--seconds 1/' <<<"$command")
+  out=readme/$(grep -oP -- '--out \K\S+' <<<"$command")
+  video=$(grep -oP -- '--video \K\S+' <<<"$command")
+  case $video in *.mp4) says='h264 aac ' ;; *.webm) says='vp9 opus ' ;; *) says=PNG ;; esac
+  rm -rf "$out" && (cd readme && timeout 120 bash -c "$command" >/dev/null 2>&1)
+  got=$?
+  made=$([ -n "$video" ] && streams "readme/$video"; ls "$out" | grep -qx 'frame_.*\.png' && echo PNG)
+  check "README: $command: exit $got, made ${made:-nothing}" [ "$got,$made" = "0,$says" ]
+  check "README: audio.wav of 1 s and the trace" \
+    [ "$(soxi -D "$out/audio.wav"),$(grep -c '"end":true' "$out/trace.jsonl")" = 1.000000,1 ]
+done < <(readme_commands ostinel-render)
+check "README: its examples of ostinel-render found" \
+  [ "$(readme_commands ostinel-render | wc -l)" -ge 2 ]
 
 finish
