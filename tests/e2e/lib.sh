@@ -23,7 +23,7 @@ readme_commands() {
     block { $0 = part $0; part = ""; sub(/[ \t]+#.*/, ""); n = split($1, path, "/") }
     block && path[n] == name' "$readme_md"
 }
-readme_md=$(dirname "${BASH_SOURCE[0]}")/../../README.md
+readme_md=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/README.md
 finish() { echo "$passed passed, $failed failed" && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]; }
 
 # start_display_and_sink DIR WxH: a virtual X server of that size and a private PulseAudio daemon
