@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -30,6 +32,8 @@ namespace {
 using Clocked = std::chrono::steady_clock;
 
 constexpr auto kStall = std::chrono::seconds(VideoEncoder::kStallSeconds);
+// Processor time within a stall's span that shows ffmpeg at work rather than stuck.
+constexpr double kWorkSeconds = 1;
 
 bool Executable(const std::string& path) {
   struct stat info {};
@@ -127,11 +131,51 @@ std::string Failure(int status) {
   return "";
 }
 
-int MillisecondsLeft(Clocked::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clocked::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
+// The processor time a running process has used so far, all its threads; 0 when not known.
+double ProcessorSeconds(pid_t pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::size_t name = stat.rfind(')');  // the program's name may hold anything
+  std::istringstream fields(name != std::string::npos ? stat.substr(name + 1) : "");
+  std::string skipped;
+  for (int field = 3; field < 14 && fields >> skipped; ++field) {
+  }
+  unsigned long long user = 0;
+  unsigned long long system = 0;
+  fields >> user >> system;
+  return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
+
+// ffmpeg taking nothing: a span of kStallSeconds starts whenever it takes something. At the end of
+// one it has stalled, unless it has been at work meanwhile (a frame of 8192x8192 in VP9 takes it
+// longer), which starts another span.
+class StallWatch {
+ public:
+  explicit StallWatch(pid_t pid) : pid_(pid) { Restart(); }
+
+  void Restart() {
+    deadline_ = Clocked::now() + kStall;
+    used_ = ProcessorSeconds(pid_);
+  }
+  int MillisecondsLeft() const {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clocked::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+  }
+  // At the end of a span: whether ffmpeg is stuck.
+  bool Stuck() {
+    if (ProcessorSeconds(pid_) - used_ < kWorkSeconds) {
+      return true;
+    }
+    Restart();
+    return false;
+  }
+
+ private:
+  pid_t pid_;
+  Clocked::time_point deadline_;
+  double used_ = 0;
+};
 
 }  // namespace
 
@@ -232,29 +276,29 @@ void VideoEncoder::AddSound(const std::int16_t* frames, std::size_t frameCount) 
 }
 
 // The pipe is ffmpeg's only input while the frames come, so it never waits on anything of ours
-// but the next frame; the time it takes nothing of one that is there is the stall's measure.
+// but the next frame.
 bool VideoEncoder::Write(const std::uint8_t* data, std::size_t size) {
   if (failed_ || pid_ < 0) {
     return false;
   }
-  auto deadline = Clocked::now() + kStall;
+  StallWatch watch(pid_);
   while (size > 0) {
     const ssize_t written = write(videoFd_, data, size);
     if (written > 0) {
       data += written;
       size -= static_cast<std::size_t>(written);
-      deadline = Clocked::now() + kStall;
+      watch.Restart();
       continue;
     }
     if (written < 0 && errno != EAGAIN && errno != EINTR) {
       return false;  // ffmpeg has closed its input: it has stopped, and its exit status says why
     }
     pollfd fd{videoFd_, POLLOUT, 0};
-    const int ready = poll(&fd, 1, MillisecondsLeft(deadline));
+    const int ready = poll(&fd, 1, watch.MillisecondsLeft());
     if (ready < 0) {
       return false;  // interrupted by a signal to stop, or broken
     }
-    if (ready == 0) {
+    if (ready == 0 && watch.Stuck()) {
       return Stalled();
     }
     if ((fd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
@@ -267,7 +311,7 @@ bool VideoEncoder::Write(const std::uint8_t* data, std::size_t size) {
 // Waits until ffmpeg has read what the pipe still holds, so that one that has stopped reading is
 // found out here rather than by waiting for its end for ever.
 bool VideoEncoder::Drain() {
-  auto deadline = Clocked::now() + kStall;
+  StallWatch watch(pid_);
   int held = 0;
   int before = -1;
   while (ioctl(videoFd_, FIONREAD, &held) == 0 && held > 0) {
@@ -277,8 +321,8 @@ bool VideoEncoder::Drain() {
     }
     if (held != before) {
       before = held;
-      deadline = Clocked::now() + kStall;
-    } else if (MillisecondsLeft(deadline) == 0) {
+      watch.Restart();
+    } else if (watch.MillisecondsLeft() == 0 && watch.Stuck()) {
       return Stalled();
     }
     usleep(10000);
@@ -287,8 +331,8 @@ bool VideoEncoder::Drain() {
 }
 
 bool VideoEncoder::Stalled() {
-  error_ = "ffmpeg stopped reading: it took nothing of the frames for " +
-           std::to_string(kStallSeconds) + " s";
+  error_ = "ffmpeg stopped reading: idle for " + std::to_string(kStallSeconds) +
+           " s with frames waiting";
   failed_ = true;
   Stop();
   return false;

@@ -17,8 +17,9 @@ std::string FindProgram(const std::string& name);
 
 class VideoEncoder {
  public:
-  // An ffmpeg that takes nothing of the frames for this long has stalled, and is stopped: far
-  // longer than a start on a busy machine takes, short enough that a stuck render gets noticed.
+  // An ffmpeg that takes nothing of the frames for this long, and does no work either, has
+  // stalled and is stopped: far longer than a start on a busy machine takes, short enough that a
+  // stuck render gets noticed.
   static constexpr int kStallSeconds = 30;
 
   VideoEncoder() = default;

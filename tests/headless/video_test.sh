@@ -7,21 +7,28 @@ set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 tool=$1
 work=$2
-rm -rf "$work" && mkdir -p "$work/empty" "$work/stalled" "$work/wrapper" && cd "$work" || exit 1
+rm -rf "$work" && mkdir -p "$work/empty" "$work/stalled" "$work/working" "$work/wrapper" && cd "$work" || exit 1
 above() { holds "$1 > $2"; }
 near() { [ -n "$1" ] && holds "($1 - $2) ^ 2 < 1e-4"; }  # within 10 ms
 rms() { sox "$1" -n stat 2>&1 | awk '/^RMS +amp/ { print $3 }'; }
 streams() { ffprobe -v error -of csv=p=0 -show_entries stream=codec_name "$1" | tr '\n' ' '; }
 
-# An ffmpeg that never reads: after 30 s of nothing taken the render stops it, whether the frames
-# fill the pipe (640x360) or not (64x36). Those run meanwhile.
-printf '#!/bin/sh\necho $$ >>stalled.pids\nexec %s 300\n' "$(command -v sleep)" >stalled/ffmpeg &&
-  chmod +x stalled/ffmpeg
-sizes=(640x360 64x36) stalled=()
-for size in "${sizes[@]}"; do
-  timeout 120 env PATH="$work/stalled" "$tool" --seconds 1 --fps 30 --size "$size" \
-    --out "stalled-$size" --video "stalled-$size.mp4" >/dev/null 2>"stalled-$size.err" &
-  stalled+=($!)
+# ffmpegs that take nothing of the frames for over 30 s, run meanwhile. One that never reads is
+# stopped, whether the frames fill the pipe (640x360) or not (64x36); one at work all along (as on
+# a frame of 8192x8192 in VP9), here for 32 s before it reads, is not.
+printf '#!/bin/sh\necho $$ >>stalled.pids\nexec %s 300\n' "$(command -v sleep)" >stalled/ffmpeg
+cat >working/ffmpeg <<EOF
+#!/bin/sh
+[ -e worked ] || { touch worked; end=\$((\$(date +%s) + 32)); }
+while [ \$(date +%s) -lt \${end:-0} ]; do n=0; while [ \$n -lt 30000 ]; do n=\$((n + 1)); done; sleep 0.5; done
+exec $(command -v ffmpeg) "\$@"
+EOF
+chmod +x stalled/ffmpeg working/ffmpeg
+fakes=(stalled stalled working) sizes=(640x360 64x36 640x360) runs=()
+for i in 0 1 2; do
+  timeout 120 env PATH="$work/${fakes[i]}:$PATH" "$tool" --seconds 1 --fps 30 --size "${sizes[i]}" \
+    --out "$i-${fakes[i]}" --video "$i-${fakes[i]}.mp4" >/dev/null 2>"$i.err" &
+  runs+=($!)
 done
 
 # An ffmpeg 3 s slow to start, which keeps a copy of the sound it is given as a file.
@@ -102,15 +109,19 @@ done <<EOF
 EOF
 
 for i in 0 1; do
-  wait "${stalled[i]}"
-  got=$? err=stalled-${sizes[i]}.err
-  check "an ffmpeg that reads nothing, frames of ${sizes[i]}: exit $got, one line ($(cat "$err"))" \
-    [ "$got,$(wc -l <"$err"),$(grep -c 'ffmpeg stopped reading' "$err")" = 1,1,1 ]
+  wait "${runs[i]}"
+  got=$?
+  check "an ffmpeg that never reads, frames of ${sizes[i]}: exit $got, one line ($(cat $i.err))" \
+    [ "$got,$(wc -l <$i.err),$(grep -c 'ffmpeg stopped reading' $i.err)" = 1,1,1 ]
 done
-left=$(ls | grep -c 'stalled.*\.mp4')
+left=$(ls | grep -c 'stalled\.mp4')
 running=$(while read -r pid; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done <stalled.pids)
 check "both are stopped (running: ${running:-none}), and no video is left ($left files)" \
   [ "$left,$running" = 0, ]
+wait "${runs[2]}"
+got="$?,$(streams 2-working.mp4)"
+check "an ffmpeg at work for 32 s before it reads: exit, streams $got ($(cat 2.err))" \
+  [ "$got" = '0,h264 aac ' ]
 
 # The README's examples, from a folder where the program is at the README's path, --seconds
 # shortened: each ends with 0 and leaves what the README says: the video, H.264 and AAC in an .mp4,
