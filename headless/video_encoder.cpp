@@ -154,8 +154,14 @@ class StallWatch {
   explicit StallWatch(pid_t pid) : pid_(pid) { Restart(); }
 
   void Restart() {
-    deadline_ = Clocked::now() + kStall;
-    used_ = ProcessorSeconds(pid_);
+    const auto now = Clocked::now();
+    deadline_ = now + kStall;
+    // A file to read: at most once a second, a little before the span's start then.
+    if (!sampled_ || now - sampledAt_ >= std::chrono::seconds(1)) {
+      sampled_ = true;
+      sampledAt_ = now;
+      used_ = ProcessorSeconds(pid_);
+    }
   }
   int MillisecondsLeft() const {
     const auto left =
@@ -167,6 +173,7 @@ class StallWatch {
     if (ProcessorSeconds(pid_) - used_ < kWorkSeconds) {
       return true;
     }
+    sampled_ = false;
     Restart();
     return false;
   }
@@ -174,6 +181,8 @@ class StallWatch {
  private:
   pid_t pid_;
   Clocked::time_point deadline_;
+  bool sampled_ = false;
+  Clocked::time_point sampledAt_;
   double used_ = 0;
 };
 
