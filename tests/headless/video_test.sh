@@ -43,7 +43,7 @@ EOF
 # Frames of 8 MB, far more than ffmpeg reads of its first input before it looks at the next.
 render=(--seconds 2 --fps 60 --size 1920x1080 --rotation 2 --tempo 3 --transient 2 --density 2
         --event 0:space --seed 7 --frame-every 60)
-timeout 120 env PATH="$work/wrapper:$PATH" "$tool" "${render[@]}" --out out --video clip.mp4 \
+timeout 60 env PATH="$work/wrapper:$PATH" "$tool" "${render[@]}" --out out --video clip.mp4 \
   >run.out 2>run.err
 check "a 2 s clip at 1920x1080 and 60 fps renders, its ffmpeg 3 s slow to start" [ $? -eq 0 ]
 check "no progress line on a pipe" [ -z "$(grep 'real time' run.err)" ]
@@ -74,14 +74,14 @@ correlation=$(awk -v a="$(rms out/audio.wav)" -v b="$(rms decoded.wav)" -v d="$(
   'BEGIN { if (a * b > 0) printf "%.3f", (a * a + b * b - d * d) / (2 * a * b); else print 0 }')
 check "the sound correlates with audio.wav ($correlation > 0.9)" above "$correlation" 0.9
 
-timeout 120 "$tool" --seconds 1 --fps 30 --size 160x90 --seed 7 --out webm --video made/clip.webm \
+timeout 60 "$tool" --seconds 1 --fps 30 --size 160x90 --seed 7 --out webm --video made/clip.webm \
   >/dev/null 2>&1
 webm=$(ffprobe -v error -of csv=p=0 -show_entries stream=codec_name made/clip.webm | tr '\n' ,)
 check "a .webm clip, its folder made, is VP9 and Opus ($webm)" [ "$webm" = "vp9,opus," ]
 
 # On a terminal one line, rewritten in place; none with --quiet; the summary always.
 for quiet in "" --quiet; do
-  script -qec "timeout 120 $tool --seconds 1 --fps 30 --size 64x36 --seed 7 --out tty $quiet" \
+  script -qec "timeout 60 $tool --seconds 1 --fps 30 --size 64x36 --seed 7 --out tty $quiet" \
     /dev/null >tty.out
   shown=$(grep -c $'\rframe 30 of 30, 100%, [0-9.]*x real time, 0:00 left' tty.out)
   summary=$(grep -c 'ostinel-render: 30 frames' tty.out)
@@ -95,7 +95,7 @@ mkdir broken && printf '#!/bin/sh\nfor last; do :; done\n%s -c 460800 >"${last#f
   "$(command -v head)" >broken/ffmpeg && chmod +x broken/ffmpeg
 while read -r status path options; do
   rm -rf failed
-  timeout 120 env PATH="$path" "$tool" --seconds 2 --fps 30 --size 320x180 --out failed $options \
+  timeout 60 env PATH="$path" "$tool" --seconds 2 --fps 30 --size 320x180 --out failed $options \
     >/dev/null 2>fail.err
   got=$?
   check "$options, PATH=${path##*/}: exit $got ($(head -c 90 fail.err))" [ "$got" -eq "$status" ]
@@ -132,7 +132,7 @@ while read -r command; do
   out=readme/$(grep -oP -- '--out \K\S+' <<<"$command")
   video=$(grep -oP -- '--video \K\S+' <<<"$command")
   case $video in *.mp4) says='h264 aac ' ;; *.webm) says='vp9 opus ' ;; *) says=PNG ;; esac
-  rm -rf "$out" && (cd readme && timeout 120 bash -c "$command" >/dev/null 2>&1)
+  rm -rf "$out" && (cd readme && timeout 60 bash -c "$command" >/dev/null 2>&1)
   got=$?
   made=$([ -n "$video" ] && streams "readme/$video"; ls "$out" | grep -qx 'frame_.*\.png' && echo PNG)
   check "README: $command: exit $got, made ${made:-nothing}" [ "$got,$made" = "0,$says" ]
