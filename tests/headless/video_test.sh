@@ -13,9 +13,9 @@ near() { [ -n "$1" ] && holds "($1 - $2) ^ 2 < 1e-4"; }  # within 10 ms
 rms() { sox "$1" -n stat 2>&1 | awk '/^RMS +amp/ { print $3 }'; }
 streams() { ffprobe -v error -of csv=p=0 -show_entries stream=codec_name "$1" | tr '\n' ' '; }
 
-# ffmpegs that take nothing of the frames for over 30 s, run meanwhile. One that never reads is
-# stopped, whether the frames fill the pipe (640x360) or not (64x36); one at work all along (as on
-# a frame of 8192x8192 in VP9), here for 32 s before it reads, is not.
+# ffmpegs that take nothing of the frames for over 30 s, run meanwhile and judged at the end: one
+# that never reads is stopped, whether the frames fill the pipe (640x360) or not (64x36); one at
+# work all along (as on a frame of 8192x8192 in VP9), here for 32 s before it reads, is not.
 printf '#!/bin/sh\necho $$ >>stalled.pids\nexec %s 300\n' "$(command -v sleep)" >stalled/ffmpeg
 cat >working/ffmpeg <<EOF
 #!/bin/sh
@@ -108,21 +108,6 @@ done <<EOF
 1 $work/broken --video failed.mp4
 EOF
 
-for i in 0 1; do
-  wait "${runs[i]}"
-  got=$?
-  check "an ffmpeg that never reads, frames of ${sizes[i]}: exit $got, one line ($(cat $i.err))" \
-    [ "$got,$(wc -l <$i.err),$(grep -c 'ffmpeg stopped reading' $i.err)" = 1,1,1 ]
-done
-left=$(ls | grep -c 'stalled\.mp4')
-running=$(while read -r pid; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done <stalled.pids)
-check "both are stopped (running: ${running:-none}), and no video is left ($left files)" \
-  [ "$left,$running" = 0, ]
-wait "${runs[2]}"
-got="$?,$(streams 2-working.mp4)"
-check "an ffmpeg at work for 32 s before it reads: exit, streams $got ($(cat 2.err))" \
-  [ "$got" = '0,h264 aac ' ]
-
 # The README's examples, from a folder where the program is at the README's path, --seconds
 # shortened: each ends with 0 and leaves what the README says: the video, H.264 and AAC in an .mp4,
 # or else PNG frames; audio.wav and the trace with either.
@@ -141,5 +126,20 @@ while read -r command; do
 done < <(readme_commands ostinel-render)
 check "README: its examples of ostinel-render found" \
   [ "$(readme_commands ostinel-render | wc -l)" -ge 2 ]
+
+for i in 0 1; do
+  wait "${runs[i]}"
+  got=$?
+  check "an ffmpeg that never reads, frames of ${sizes[i]}: exit $got, one line ($(cat $i.err))" \
+    [ "$got,$(wc -l <$i.err),$(grep -c 'ffmpeg stopped reading' $i.err)" = 1,1,1 ]
+done
+left=$(ls | grep -c 'stalled\.mp4')
+running=$(while read -r pid; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done <stalled.pids)
+check "both are stopped (running: ${running:-none}), and no video is left ($left files)" \
+  [ "$left,$running" = 0, ]
+wait "${runs[2]}"
+got="$?,$(streams 2-working.mp4)"
+check "an ffmpeg at work for 32 s before it reads: exit, streams $got ($(cat 2.err))" \
+  [ "$got" = '0,h264 aac ' ]
 
 finish
