@@ -31,14 +31,12 @@
 
 namespace {
 
-// The millisecond timer as the frames see it: set to each frame's time; waiting only moves it on.
+// The millisecond timer as the frames see it: set to each frame's time.
 class VirtualClock final : public Clock {
  public:
   std::uint32_t now = 0;
 
   std::uint32_t Milliseconds() override { return now; }
-  std::uint32_t TickCount() override { return now; }
-  void Sleep(std::uint32_t milliseconds) override { now += milliseconds; }
 };
 
 // An OSMesa context current on a buffer of its own: RGBA bytes, bottom row first.
@@ -310,132 +308,214 @@ void PrintBench(const StageTimes& times, double encoderCpu, double whole, std::u
               videoSeconds > 0 ? (ownCpu + encoderCpu) / videoSeconds : 0.0);
 }
 
-bool Render(const RenderOptions& options, const std::string& ffmpeg) {
-  const auto began = Clocked::now();
-  OffscreenTarget target(options.width, options.height);
-  if (!target.ok()) {
-    return Fail("cannot create an OSMesa context of " + std::to_string(options.width) + "x" +
-                std::to_string(options.height));
-  }
-  VideoEncoder video;
-  const bool withVideo = !options.videoPath.empty();
-  std::string videoError;
-  if (withVideo && !video.Start(ffmpeg, options.videoPath, VideoFormatOf(options.videoPath),
-                                options.width, options.height, options.fps, &videoError)) {
-    return Fail(videoError);
-  }
-  const std::filesystem::path dir(options.outDir);
-  std::error_code error;
-  std::filesystem::create_directories(dir, error);
-  if (error) {
-    return Fail("cannot create " + dir.string() + ": " + error.message());
-  }
-  Trace trace;
-  WavWriter wav;
-  if (!trace.Open((dir / "trace.jsonl").string())) {
-    return Fail("cannot write " + (dir / "trace.jsonl").string());
-  }
-  if (!wav.Open((dir / "audio.wav").string())) {
-    return Fail("cannot write " + (dir / "audio.wav").string());
-  }
+// One render, stage by stage: its outputs opened, the saver started, each frame run, the outputs
+// finished. What it opened is closed, or its half-written video removed, however it ends.
+class Renderer {
+ public:
+  explicit Renderer(const RenderOptions& options)
+      : options_(options),
+        target_(options.width, options.height),
+        withVideo_(!options.videoPath.empty()),
+        dir_(options.outDir),
+        saver_(kSaver, RunPlatform{clock_, nullptr, PlatformResources()}, options.seed),
+        sound_(mixer_, wav_, withVideo_ ? &video_ : nullptr) {}
 
-  // Start-up in the saver's order: seed, settings, scene, sequencer, samples.
-  VirtualClock clock;
-  clock.now = options.startMs;
-  SoftwareMixer mixer;
-  Saver saver(kSaver, RunPlatform{clock, nullptr, PlatformResources()}, options.seed);
-  static_cast<Settings&>(saver.saverContext) = options.settings;
-  SetUpScene(saver, options.width, options.height);
-  SetUpRun(saver, 0);
-  const int loaded = LoadSamples(PlatformResources(), [&mixer](int slot, const ParsedWave& wave) {
-    return mixer.Load(slot, wave);
-  });
-  if (loaded != kLoadedSlots) {
-    std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", loaded,
-                 kLoadedSlots);
-  }
-  // The sound's first sample is the render's first instant.
-  mixer.AnchorClock(0, options.startMs);
-
-  trace.Write(JsonLine()
-                  .Uint("seed", options.seed)
-                  .Uint("fps", options.fps)
-                  .Uint("start_ms", options.startMs)
-                  .Int("tempo", options.settings.tempo())
-                  .Int("transient", options.settings.transient())
-                  .Int("density", options.settings.density())
-                  .Int("rotation", options.settings.rotation())
-                  .Int("cycle_ms", saver.engine.cyclePeriodMs)
-                  .Float("step_ms", saver.engine.stepPeriodMs)
-                  .Bool("day", saver.view.dayMode)
-                  .Float("tilt", saver.view.tableTilt)
-                  .Float("auto_spin", saver.view.autoSpinRate)
-                  .Int("width", options.width)
-                  .Int("height", options.height));
-
-  std::vector<RenderEvent> events = options.events;
-  std::stable_sort(events.begin(), events.end(),
-                   [](const RenderEvent& a, const RenderEvent& b) { return a.atMs < b.atMs; });
-  std::size_t nextEvent = 0;
-  SoundTrack sound(mixer, wav, withVideo ? &video : nullptr);
-  const std::uint64_t frames = RenderFrameCount(options);
-  const std::uint32_t interval = RenderFrameInterval(options);
-  const bool showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
-  double shownAt = -1;
-  StageTimes times;
-  std::uint64_t pictures = 0;
-  bool ok = true;
-  bool encoderGone = false;
-  std::uint64_t mixedToMs = 0;
-  for (std::uint64_t frame = 0; frame < frames && ok && interrupted == 0; ++frame) {
-    const std::uint64_t elapsedMs = frame * 1000 / options.fps;
-    const std::uint64_t atMs = options.startMs + elapsedMs;
-    const auto frameTime = static_cast<std::uint32_t>(atMs);  // the timer wraps at 2^32
-    for (; nextEvent < events.size() && events[nextEvent].atMs <= atMs; ++nextEvent) {
-      ApplyKey(saver, events[nextEvent].key);
-      trace.Write(JsonLine()
-                      .String("event", RenderKeyName(events[nextEvent].key))
-                      .Uint("ms", events[nextEvent].atMs)
-                      .Uint("frame", frame)
-                      .Uint("t", frameTime));
+  // The offscreen picture, the video encoder, the output folder, the trace and the sound file.
+  bool Open(const std::string& ffmpeg) {
+    if (!target_.ok()) {
+      return Fail("cannot create an OSMesa context of " + std::to_string(options_.width) + "x" +
+                  std::to_string(options_.height));
     }
-    clock.now = frameTime;
+    std::string error;
+    if (withVideo_ && !video_.Start(ffmpeg, options_.videoPath, VideoFormatOf(options_.videoPath),
+                                    options_.width, options_.height, options_.fps, &error)) {
+      return Fail(error);
+    }
+    std::error_code made;
+    std::filesystem::create_directories(dir_, made);
+    if (made) {
+      return Fail("cannot create " + dir_.string() + ": " + made.message());
+    }
+    if (!trace_.Open((dir_ / "trace.jsonl").string())) {
+      return Fail("cannot write " + (dir_ / "trace.jsonl").string());
+    }
+    return wav_.Open((dir_ / "audio.wav").string()) ||
+           Fail("cannot write " + (dir_ / "audio.wav").string());
+  }
+
+  // The saver's start in its order (seed, settings, scene, sequencer, samples), its first instant
+  // on the sound's first sample, and the trace's first line.
+  void Start() {
+    clock_.now = options_.startMs;
+    static_cast<Settings&>(saver_.saverContext) = options_.settings;
+    SetUpScene(saver_, options_.width, options_.height);
+    SetUpRun(saver_, 0);
+    const int loaded = LoadSamples(PlatformResources(), [this](int slot, const ParsedWave& wave) {
+      return mixer_.Load(slot, wave);
+    });
+    if (loaded != kLoadedSlots) {
+      std::fprintf(stderr, "ostinel-render: warning: %d of %d samples loaded\n", loaded,
+                   kLoadedSlots);
+    }
+    mixer_.AnchorClock(0, options_.startMs);
+    events_ = options_.events;
+    std::stable_sort(events_.begin(), events_.end(),
+                     [](const RenderEvent& a, const RenderEvent& b) { return a.atMs < b.atMs; });
+    const Settings& settings = options_.settings;
+    trace_.Write(JsonLine()
+                     .Uint("seed", options_.seed)
+                     .Uint("fps", options_.fps)
+                     .Uint("start_ms", options_.startMs)
+                     .Int("tempo", settings.tempo())
+                     .Int("transient", settings.transient())
+                     .Int("density", settings.density())
+                     .Int("rotation", settings.rotation())
+                     .Int("cycle_ms", saver_.engine.cyclePeriodMs)
+                     .Float("step_ms", saver_.engine.stepPeriodMs)
+                     .Bool("day", saver_.view.dayMode)
+                     .Float("tilt", saver_.view.tableTilt)
+                     .Float("auto_spin", saver_.view.autoSpinRate)
+                     .Int("width", options_.width)
+                     .Int("height", options_.height));
+  }
+
+  // Frame `frame`: the user's actions due, the sound mixed up to the previous frame, the picture
+  // and its plays, and what goes out of them: the trace, the video, a picture file.
+  bool RunFrame(std::uint64_t frame) {
+    const std::uint64_t elapsedMs = frame * 1000 / options_.fps;
+    const std::uint64_t atMs = options_.startMs + elapsedMs;
+    const auto frameTime = static_cast<std::uint32_t>(atMs);  // the timer wraps at 2^32
+    for (; nextEvent_ < events_.size() && events_[nextEvent_].atMs <= atMs; ++nextEvent_) {
+      ApplyKey(saver_, events_[nextEvent_].key);
+      trace_.Write(JsonLine()
+                       .String("event", RenderKeyName(events_[nextEvent_].key))
+                       .Uint("ms", events_[nextEvent_].atMs)
+                       .Uint("frame", frame)
+                       .Uint("t", frameTime));
+    }
+    clock_.now = frameTime;
     // The sound is mixed up to the previous frame: this frame's plays are due at the instants
     // their steps began, since then, and each starts on its own sample.
     {
-      const StageTimer timer(times.mix);
-      ok = sound.RenderTo(SampleAt(mixedToMs)) || Fail("cannot write the sound");
-      mixedToMs = elapsedMs;
+      const StageTimer timer(times_.mix);
+      if (!sound_.RenderTo(SampleAt(mixedToMs_))) {
+        return Fail("cannot write the sound");
+      }
+      mixedToMs_ = elapsedMs;
     }
     Frame shown;
     {
-      const StageTimer timer(times.draw);
-      shown = AdvanceFrame(saver, frameTime);
+      const StageTimer timer(times_.draw);
+      shown = AdvanceFrame(saver_, frameTime);
       RenderFrame(shown);
       glFinish();
     }
     for (const SamplePlay& play : shown.plays) {
-      mixer.Play(play);
+      mixer_.Play(play);
     }
     if (!shown.plays.empty()) {
-      trace.Write(JsonLine()
-                      .Uint("frame", frame)
-                      .Uint("t", frameTime)
-                      .Int("step", saver.engine.currentStep)
-                      .Raw("plays", PlaysJson(shown.plays)));
+      trace_.Write(JsonLine()
+                       .Uint("frame", frame)
+                       .Uint("t", frameTime)
+                       .Int("step", saver_.engine.currentStep)
+                       .Raw("plays", PlaysJson(shown.plays)));
     }
-    if (ok && withVideo) {
-      const StageTimer timer(times.handOver);
-      ok = video.AddFrame(target.Pixels());
-      encoderGone = !ok && interrupted == 0;
+    return HandOver(frame);
+  }
+
+  // The sound to the render's end, the video finished, the trace's last line; all closed.
+  bool Finish(bool ok) {
+    ok = ok && (sound_.RenderTo(SampleAt(options_.durationMs)) || Fail("cannot write the sound"));
+    // Finished when complete, or to learn why ffmpeg went; otherwise it is stopped on the way out.
+    // ffmpeg's own message, if any, comes before this one.
+    std::string error;
+    if (withVideo_ && (ok || encoderGone_) && !video_.Finish(&error)) {
+      ok = Fail(error + "; no video written to " + options_.videoPath);
     }
-    if (ok && interval != 0 && (frame % interval == 0 || frame + 1 == frames)) {
-      const StageTimer timer(times.pictures);
-      const std::string path = FramePath(dir, frame);
-      ok = WritePng(path, options.width, options.height, target.TopDownRgb().data()) ||
-           Fail("cannot write " + path);
-      ++pictures;
+    const EngineState& engine = saver_.engine;
+    trace_.Write(JsonLine()
+                     .Bool("end", true)
+                     .Uint("frames", RenderFrameCount(options_))
+                     .String("pattern", PatternText(engine))
+                     .String("muted", MutedText(engine))
+                     .Int("accent", engine.accentTrack)
+                     .Bool("day", saver_.view.dayMode)
+                     .Float("spin", saver_.view.tableSpin)
+                     .Int("step", engine.currentStep));
+    ok = (trace_.Close() || Fail("cannot write the trace")) && ok;
+    return (wav_.Close() || Fail("cannot write the sound")) && ok;
+  }
+
+  // The summary line, and with --bench the stages' times.
+  void Summarise(double seconds) const {
+    const std::uint64_t frames = RenderFrameCount(options_);
+    const double videoSeconds = static_cast<double>(frames) / options_.fps;
+    const std::string videoNote = withVideo_ ? ", video " + options_.videoPath : "";
+    std::printf(
+        "ostinel-render: %llu frames, %llu pictures, %.3f s of sound in %s%s (seed %u, %.1f s, "
+        "%.2fx real time)\n",
+        static_cast<unsigned long long>(frames), static_cast<unsigned long long>(pictures_),
+        options_.durationMs / 1000.0, dir_.string().c_str(), videoNote.c_str(), options_.seed,
+        seconds, seconds > 0 ? videoSeconds / seconds : 0.0);
+    if (options_.bench) {
+      PrintBench(times_, video_.EncoderCpuSeconds(), seconds, frames, pictures_, videoSeconds);
     }
+  }
+
+ private:
+  // The picture to the video and, every so many frames, to a file.
+  bool HandOver(std::uint64_t frame) {
+    if (withVideo_) {
+      const StageTimer timer(times_.handOver);
+      if (!video_.AddFrame(target_.Pixels())) {
+        encoderGone_ = interrupted == 0;
+        return false;
+      }
+    }
+    const std::uint32_t interval = RenderFrameInterval(options_);
+    if (interval != 0 && (frame % interval == 0 || frame + 1 == RenderFrameCount(options_))) {
+      const StageTimer timer(times_.pictures);
+      const std::string path = FramePath(dir_, frame);
+      ++pictures_;
+      return WritePng(path, options_.width, options_.height, target_.TopDownRgb().data()) ||
+             Fail("cannot write " + path);
+    }
+    return true;
+  }
+
+  const RenderOptions& options_;
+  OffscreenTarget target_;
+  VideoEncoder video_;
+  const bool withVideo_;
+  const std::filesystem::path dir_;
+  Trace trace_;
+  WavWriter wav_;
+  VirtualClock clock_;
+  SoftwareMixer mixer_;
+  Saver saver_;
+  SoundTrack sound_;
+  std::vector<RenderEvent> events_;
+  std::size_t nextEvent_ = 0;
+  StageTimes times_;
+  std::uint64_t pictures_ = 0;
+  std::uint64_t mixedToMs_ = 0;
+  bool encoderGone_ = false;
+};
+
+// A render from start to end, its progress on a terminal.
+bool Render(const RenderOptions& options, const std::string& ffmpeg) {
+  const auto began = Clocked::now();
+  Renderer renderer(options);
+  if (!renderer.Open(ffmpeg)) {
+    return false;
+  }
+  renderer.Start();
+  const std::uint64_t frames = RenderFrameCount(options);
+  const bool showProgress = !options.quiet && isatty(STDERR_FILENO) != 0;
+  double shownAt = -1;
+  bool ok = true;
+  for (std::uint64_t frame = 0; frame < frames && ok && interrupted == 0; ++frame) {
+    ok = renderer.RunFrame(frame);
     const double elapsed = SecondsSince(began);
     if (showProgress && (elapsed - shownAt >= 0.25 || frame + 1 == frames)) {
       shownAt = elapsed;
@@ -449,38 +529,9 @@ bool Render(const RenderOptions& options, const std::string& ffmpeg) {
   if (interrupted != 0) {
     ok = Fail("interrupted");
   }
-  ok = ok && (sound.RenderTo(SampleAt(options.durationMs)) || Fail("cannot write the sound"));
-  // Finished when complete, or to learn why ffmpeg went; otherwise it is stopped on the way out.
-  // ffmpeg's own message, if any, comes before this one.
-  if (withVideo && (ok || encoderGone) && !video.Finish(&videoError)) {
-    ok = Fail(videoError + "; no video written to " + options.videoPath);
-  }
-
-  trace.Write(JsonLine()
-                  .Bool("end", true)
-                  .Uint("frames", frames)
-                  .String("pattern", PatternText(saver.engine))
-                  .String("muted", MutedText(saver.engine))
-                  .Int("accent", saver.engine.accentTrack)
-                  .Bool("day", saver.view.dayMode)
-                  .Float("spin", saver.view.tableSpin)
-                  .Int("step", saver.engine.currentStep));
-  ok = (trace.Close() || Fail("cannot write the trace")) && ok;
-  ok = (wav.Close() || Fail("cannot write the sound")) && ok;
-
-  const double seconds = SecondsSince(began);
-  const double videoSeconds = static_cast<double>(frames) / options.fps;
+  ok = renderer.Finish(ok);
   if (ok) {
-    const std::string videoNote = withVideo ? ", video " + options.videoPath : "";
-    std::printf(
-        "ostinel-render: %llu frames, %llu pictures, %.3f s of sound in %s%s (seed %u, %.1f s, "
-        "%.2fx real time)\n",
-        static_cast<unsigned long long>(frames), static_cast<unsigned long long>(pictures),
-        options.durationMs / 1000.0, dir.string().c_str(), videoNote.c_str(), options.seed, seconds,
-        seconds > 0 ? videoSeconds / seconds : 0.0);
-    if (options.bench) {
-      PrintBench(times, video.EncoderCpuSeconds(), seconds, frames, pictures, videoSeconds);
-    }
+    renderer.Summarise(SecondsSince(began));
   }
   return ok;
 }

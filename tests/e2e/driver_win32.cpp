@@ -18,11 +18,11 @@
 
 #include "base/clock.h"
 #include "base/library_loader.h"
+#include "base/little_endian.h"
 #include "base/program_resources.h"
 #include "base/settings_store.h"
 #include "core/sample_bank.h"
 #include "core/saver_context.h"
-#include "core/sample_bank.h"
 #include "windows/direct_sound.h"
 
 namespace {
@@ -315,10 +315,10 @@ int Resources(const char* scr, const char* samples) {
   const auto* group = Resource<BYTE>(m, RT_GROUP_ICON, 1, &size);
   for (int i = 0; group && i < group[4]; ++i) {  // 14-byte entries after a 6-byte header
     const BYTE* e = group + 6 + 14 * i;
-    const auto* icon = Resource<BITMAPINFOHEADER>(m, RT_ICON, e[12] | e[13] << 8, &size);
+    const auto* icon = Resource<BITMAPINFOHEADER>(m, RT_ICON, Get16(e + 12), &size);
     Say("icon %ux%u colours=%u planes=%u bits=%u image=%ldx%ld,%u same_size=%d", e[0], e[1], e[2],
         e[4], e[6], icon ? icon->biWidth : 0, icon ? icon->biHeight : 0,
-        icon ? icon->biBitCount : 0, size == static_cast<DWORD>(e[8] | e[9] << 8 | e[10] << 16));
+        icon ? icon->biBitCount : 0, size == Get32(e + 8));
   }
   char text[64] = "";
   LoadStringA(m, 1, text, sizeof text);

@@ -2,7 +2,7 @@
 # The hack under the real XScreenSaver on a virtual X server, as a user runs it: the daemon as an
 # unprivileged user whose only program is `ostinel --root`; the picture, the drums in a PulseAudio
 # null sink, the end on -deactivate, the drums again beside two busy loops. Then --window-id into a
-# window of the test's own.
+# window of the test's own, and the README's example in a window of its own.
 #   xscreensaver_test.sh HACK
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../support/lib.sh"
@@ -136,6 +136,25 @@ kill -INT $!
 wait $!
 expect_equal "without a sound server it says so once and ends with 0 on SIGINT" \
   "$?:$(grep -c 'no sound server' "$work/silent.err")" "0:1"
+# The README's example, as written there but for the hack's path: the table in a window of its own
+# (960x600, wider than the screen), and SIGTERM, as from a window manager or Ctrl-C, ends it with 0.
+while read -r _ options; do
+  "$hack" $options 2>"$work/readme.err" &
+  readme=$!
+  id=$(timeout 10 xdotool search --sync --name '^Ostinel$' | head -n1)
+  sleep 2
+  import -window root "$work/readme.png"
+  box=$(colourful "$work/readme.png")
+  kill -TERM "$readme"
+  timeout 5 tail --pid="$readme" -f /dev/null || kill -KILL "$readme"
+  wait "$readme"
+  status=$?
+  check "README: ostinel $options: a window ($id), the table across the screen ($box)" \
+    covers "$box" 800 600 60
+  expect_equal "README: SIGTERM ends it with 0, nothing on stderr" \
+    "$status:$(cat "$work/readme.err")" 0:
+done < <(readme_commands ostinel)
+check "README: its example of the hack found" test "$(readme_commands ostinel | wc -l)" -ge 1
 expect_equal "a bad value is refused with status 2" \
   "$("$hack" --density 3 2>/dev/null; echo $?)" 2
 finish

@@ -12,6 +12,15 @@ expect_equal() {  # DESCRIPTION ACTUAL EXPECTED
 }
 holds() { awk "BEGIN { exit !($*) }"; }  # holds EXPRESSION: an awk comparison
 finish() { echo "$passed passed, $failed failed" && [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]; }
+# readme_commands NAME: the commands of README.md's code blocks that run the program NAME, by path
+# or not, one a line as written there: continuation lines joined, the comment after one dropped.
+readme_commands() {
+  awk -v name="$1" '/^```/ { block = !block; next }
+    block && sub(/\\$/, "") { part = part $0; next }
+    block { $0 = part $0; part = ""; sub(/[ \t]+#.*/, ""); n = split($1, path, "/") }
+    block && path[n] == name' "$readme_md"
+}
+readme_md=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/README.md
 
 # start_display_and_sink DIR WxH: a virtual X server of that size and a private PulseAudio daemon
 # whose default sink is the null sink "cap", their files in DIR; DISPLAY and PULSE_SERVER set, and

@@ -1,12 +1,13 @@
 // Drives the page in Debian's Chromium, in a kiosk window on the test's X server, and leaves what
-// it saw in the work folder for web_test.sh to judge: the first frame, pictures before and after
-// Enter and Space, the sound (parec on the sink's monitor), the console's errors, and the timings.
-//   node drive_page.mjs BASE_URL WORK_DIR
+// it saw in the work folder for web_test.sh to judge: the first frame, the pages of the addresses
+// given, pictures before and after Enter and Space, the sound (parec on the sink's monitor), the
+// console's errors, and the timings.
+//   node drive_page.mjs BASE_URL WORK_DIR [ADDRESS...]
 import {spawn} from 'node:child_process';
 import {writeFileSync} from 'node:fs';
 import {createRequire} from 'node:module';
 
-const [base, work] = process.argv.slice(2);
+const [base, work, ...addresses] = process.argv.slice(2);
 const puppeteer = createRequire(`${work}/npm/`)('puppeteer-core');
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const report = {errors: []};
@@ -24,9 +25,9 @@ async function launch(extra) {
   });
 }
 
-async function open(browser, path, setUp) {
+async function open(browser, path, setUp, said = ['error']) {
   const page = await browser.newPage();
-  page.on('console', (m) => m.type() === 'error' && report.errors.push(`${path}: ${m.text()}`));
+  page.on('console', (m) => said.includes(m.type()) && report.errors.push(`${path}: ${m.text()}`));
   page.on('pageerror', (e) => report.errors.push(`${path}: ${e.message}`));
   if (setUp) await page.evaluateOnNewDocument(setUp);
   await page.goto(base + path);
@@ -77,6 +78,14 @@ try {
     firstFrameMs: performance.getEntriesByName('ostinel-first-frame')[0].startTime,
   })));
   await still.close();
+
+  // The README's example addresses: a warning (a value the page ignores) counts as an error too.
+  for (const [i, address] of addresses.entries()) {
+    const example = await open(browser, address, null, ['error', 'warn', 'warning']);
+    await started(example);
+    await screenshot(example, `readme-${i}.png`);
+    await example.close();
+  }
 
   // The table playing at "180" from seed 2, which starts by night: Enter, then Down and Space,
   // which give the pattern of the dice's fixed seed; then the drums into the sink.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The page in Debian's Chromium, in a kiosk window on a virtual X server, WebGL through SwiftShader,
 # its sound in a private PulseAudio null sink, served from 127.0.0.1 out of a sub-folder: the
-# start-up table against ostinel-render's at the same seed and size, Enter, Space, the drums on the
-# step grid, a lost WebGL context, no error in the console; then the figures, reported.
+# start-up table against ostinel-render's at the same seed and size, the README's example
+# addresses, Enter, Space, the drums on the step grid, a lost WebGL context, no error in the
+# console; then the figures, reported.
 #   web_test.sh PAGE_DIR OSTINEL_RENDER WORK_DIR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -31,8 +32,10 @@ pids+=($!)
 for _ in $(seq 100); do grep -q ' port ' "$work/http.log" && break; sleep 0.1; done
 port=$(grep -om1 'port [0-9]*' "$work/http.log" | cut -d' ' -f2)
 
+# The README's example addresses too, as written there.
+addresses=$(grep -o '`index\.html?[^`]*`' "$readme_md" | tr -d '`')
 timeout -k 5 240 node "$here/drive_page.mjs" "http://127.0.0.1:$port/ostinel/" "$work" \
-  2>"$work/node.err"
+  $addresses 2>"$work/node.err"
 check "Chromium ran the page to the end" test -s "$work/report.json" -a ! -s "$work/node.err"
 [ -s "$work/node.err" ] && head -n5 "$work/node.err"
 field() { node -e "const r = require('$work/report.json'); console.log(r.$1)"; }
@@ -48,6 +51,18 @@ differing=$(compare -metric AE "$work/native/frame_00000.png" "$work/first.png" 
 beyond_edges=$(convert "$work/difference.png" -morphology Open Square:1 -format '%[fx:int(mean*w*h)]' info:)
 echo "start-up table, seed $seed at $size, rotation $(piece rotation): $differing pixels differ from the native render"
 expect_equal "the start-up table matches the native render box for box" "$beyond_edges" 0
+
+# Each README address draws the table: a fifth of the page in colour, the boxes, even pale ones.
+# Its errors and warnings are the console's, checked below.
+colour() {
+  convert "$work/$1" -colorspace HCL -channel G -separate +channel -threshold 8% -format '%[fx:mean]' info:
+}
+i=0
+for address in $addresses; do
+  share=$(colour "readme-$i.png") i=$((i + 1))
+  check "README: $address draws the table ($share of the page in colour)" holds "${share:-0} > 0.2"
+done
+check "README: its example address found" test "$i" -ge 1
 
 # Enter: seed 2 starts by night (black); Enter gives the day of the fog colour, 236 of 255.
 background() { convert "$work/$1" -format '%[fx:int(255*p{2,2}.r+0.5)]' info:; }
