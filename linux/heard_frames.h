@@ -9,7 +9,8 @@
 
 class HeardFrames {
  public:
-  // A frame run at `offsetMs` (on its schedule, from frame 0), later than those before it.
+  // A frame run at `offsetMs` (on its schedule, from frame 0), later than those before it. Frames
+  // heard more than a second before it are let go, shown or not.
   void Add(double offsetMs, Frame frame);
 
   // The frame to draw for the moment `heardMs` (an offset as Add's): the latest at or before it,

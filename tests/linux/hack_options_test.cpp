@@ -97,6 +97,11 @@ TEST(HeardFrames, ShowsTheLatestFrameOfTheMomentHeardNeverGoingBack) {
       {"the one heard", {}, 16, 16, 33},
       {"frames heard meanwhile are passed over", {50, 66}, 60, 50, 66},
       {"the latency grew: the picture waits, never going back", {83}, 40, kNone, 66},
+      {"no draw for over a second: the frames heard by a second before the newest let go",
+       {1100},
+       40,
+       83,
+       1100},
   };
   HeardFrames frames;
   for (const Step& s : steps) {
