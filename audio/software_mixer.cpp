@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "base/little_endian.h"
@@ -100,6 +101,36 @@ struct SoftwareMixer::State {
   StreamClock clock{kMixRate};
   std::uint32_t latency = 0;
   std::uint32_t longestWait = 10 * kMixRate;
+  std::optional<PlayLatency> followedLatency;  // set: the latency follows the plays' needs
+  PlayTally tally;
+
+  double StreamMs() const { return static_cast<double>(rendered) * 1000.0 / kMixRate; }
+
+  std::uint32_t LatencyFrames() {
+    if (!followedLatency) {
+      return latency;
+    }
+    return static_cast<std::uint32_t>(
+        std::lround(followedLatency->At(StreamMs()) * kMixRate / 1000.0));
+  }
+
+  // The frame a play due at `at` starts on, its need noted first and the play counted.
+  std::uint64_t Place(double at) {
+    if (!clock.Anchored()) {
+      return rendered;
+    }
+    const std::int64_t needFrames = static_cast<std::int64_t>(rendered) - clock.FrameOf(at);
+    const double needMs = static_cast<double>(needFrames) * 1000.0 / kMixRate;
+    if (followedLatency && needFrames >= 0) {
+      followedLatency->Note(needMs, StreamMs());
+    }
+    const std::uint32_t frames = LatencyFrames();
+    ++tally.timed;
+    tally.late += needFrames > static_cast<std::int64_t>(frames) ? 1 : 0;
+    tally.largestNeedMs = std::max(tally.largestNeedMs, needMs);
+    tally.largestLatencyMs = std::max(tally.largestLatencyMs, frames * 1000.0 / kMixRate);
+    return clock.StartFrame(at, frames, rendered, std::max(longestWait, frames));
+  }
 
   Slot* Find(int number) {
     for (const auto& slot : slots) {
@@ -146,8 +177,7 @@ void SoftwareMixer::Play(const SamplePlay& play) {
     return;
   }
   slot->voice.start = start;
-  slot->voice.startFrame =
-      state_->clock.StartFrame(play.at, state_->latency, state_->rendered, state_->longestWait);
+  slot->voice.startFrame = state_->Place(play.at);
   slot->voice.startPending = true;
 }
 
@@ -183,4 +213,19 @@ void SoftwareMixer::SetLatency(std::uint32_t latencyFrames, std::uint32_t longes
   const std::lock_guard<std::mutex> lock(state_->mutex);
   state_->latency = latencyFrames;
   state_->longestWait = longestWaitFrames;
+}
+
+void SoftwareMixer::FollowNeeds(const PlayLatency::Rule& rule) {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->followedLatency.emplace(rule);
+}
+
+double SoftwareMixer::LatencyMs() {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->LatencyFrames() * 1000.0 / kMixRate;
+}
+
+SoftwareMixer::PlayTally SoftwareMixer::Tally() const {
+  const std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->tally;
 }

@@ -7,11 +7,18 @@
 #include <memory>
 #include <vector>
 
+#include "audio/play_latency.h"
 #include "audio/sample_play.h"
 #include "audio/stream_clock.h"
 #include "audio/wave.h"
 
 inline constexpr std::uint32_t kMixRate = 44100;
+
+// The latency of a mix heard as it is made (the hack's): from 38 ms and never below, up at once to
+// 15 ms over the largest need of the last 10 s, never past 150 ms, and down 2 ms a second once
+// those needs are forgotten: slowly enough that a gap between onsets at 180 beats a minute
+// shortens by 0.17 ms meanwhile, and that a need coming back every few seconds keeps it in place.
+inline constexpr PlayLatency::Rule kRealTimePlayLatency{38, 38, 150, 15, 10000, 2};
 
 // How a sample sounds from a given frame on: where in its frames, how loud on each side, once or
 // over and over.
@@ -82,6 +89,26 @@ class SoftwareMixer {
   void AnchorClock(std::uint64_t frame, double ms);
   void FollowClock(double ms);
   void SetLatency(std::uint32_t latencyFrames, std::uint32_t longestWaitFrames);
+
+  // From now on the latency follows what the plays need, by `rule`, in place of SetLatency's. A
+  // timed play needs the time from its instant to the instant the next frame mixed is heard: with
+  // a latency below that its frame has gone by. Each play notes its need before it is placed, so
+  // that only a need past the rule's limit makes it late. Time here is the stream's own, its
+  // frames rendered.
+  void FollowNeeds(const PlayLatency::Rule& rule);
+  // The latency a play would start after now, in ms.
+  double LatencyMs();
+
+  // The mixer's own count of the timed plays (those placed by an anchored clock), the late ones
+  // among them (their frame had gone by: started with the next frame instead), the largest need
+  // and the largest latency a play was placed with.
+  struct PlayTally {
+    std::uint64_t timed = 0;
+    std::uint64_t late = 0;
+    double largestNeedMs = 0;
+    double largestLatencyMs = 0;
+  };
+  PlayTally Tally() const;
 
  private:
   struct State;

@@ -7,7 +7,7 @@
 namespace {
 
 OptionKind KindOf(const std::string& name) {
-  for (const char* flag : {"root", "window", "fps", "version", "help", "h"}) {
+  for (const char* flag : {"root", "window", "fps", "verbose", "version", "help", "h"}) {
     if (name == flag) {
       return OptionKind::kFlag;
     }
@@ -26,6 +26,8 @@ bool ApplyOption(const OptionWord& option, HackOptions* options, std::string* er
     options->target = name == "root" ? HackTarget::kRoot : HackTarget::kOwnWindow;
   } else if (name == "fps") {
     options->showFps = true;
+  } else if (name == "verbose") {
+    options->verbose = true;
   } else if (name == "version") {
     options->version = true;
   } else if (name == "help" || name == "h") {
@@ -84,12 +86,16 @@ mutate the pattern at the end of every bar. A hack for XScreenSaver, or a progra
   --window-id ID    draw on window ID (decimal or 0x hexadecimal)
   --display NAME    the X display (default $DISPLAY)
   --fps             show the frame rate
-  --delay US        at least US microseconds per frame, 0 to 10000000 (default 16666)
+  --delay US        US microseconds per frame, 0 to 10000000 (default 16666): the frames
+                    keep this pace however long drawing takes, a slow draw showing the
+                    latest; below 1000, 0 ("as fast as possible") included, one a millisecond
   --tempo 0..6      60 to 180 beats a minute (default 0)
   --transient 0..2  how fast the pattern changes: slow, midium, fast (default 0)
   --density 0..2    how full the pattern gets: sparse, midium, nearly full (default 0)
   --rotation 0..2   table rotation: off, on, agressive (default 0)
   --seed N          seed of the dice, 0 to 4294967295 (default: the clock)
+  --verbose         at the end, say on stderr how the drums kept time: the plays, how many
+                    came late, the latency from a step's start to its sound
   --version         print the version
   -h, --help        this text
 

@@ -16,12 +16,20 @@ enum class HackTarget {
 
 inline constexpr std::uint32_t kDefaultDelayUs = 16666;  // about 60 frames a second
 inline constexpr std::uint32_t kMaxDelayUs = 10000000;
+// The saver's frame times are whole milliseconds: a shorter --delay, 0 ("as fast as possible")
+// included, runs a frame every millisecond.
+inline constexpr std::uint32_t kShortestFramePeriodUs = 1000;
+
+inline std::uint32_t FramePeriodUs(std::uint32_t delayUs) {
+  return delayUs > kShortestFramePeriodUs ? delayUs : kShortestFramePeriodUs;
+}
 
 struct HackOptions {
   HackTarget target = HackTarget::kOwnWindow;
   std::uint64_t windowId = 0;
   std::string display;  // empty: $DISPLAY
   bool showFps = false;
+  bool verbose = false;  // at the end, how the drums kept time, on stderr
   std::uint32_t delayUs = kDefaultDelayUs;
   Settings settings;  // tempo, transient, density and rotation from the options
   bool seedGiven = false;

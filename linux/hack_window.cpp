@@ -5,21 +5,27 @@
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <time.h>
+#include <signal.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "audio/software_mixer.h"
 #include "base/clock.h"
+#include "core/frame_schedule.h"
 #include "core/saver.h"
 #include "gl/gl.h"
 #include "gl/renderer.h"
 #include "gl/scene.h"
 #include "linux/hack_options.h"
+#include "linux/heard_frames.h"
 
 namespace {
 
@@ -212,21 +218,6 @@ SaverPoint PointerOf(const XEvent& event) {
   }
 }
 
-// Sleeps until `deadline`, waking at least every 50 ms to see whether the run was stopped.
-void SleepUntil(std::chrono::steady_clock::time_point deadline,
-                const volatile std::sig_atomic_t& stop) {
-  using namespace std::chrono;
-  for (;;) {
-    const auto left = deadline - steady_clock::now();
-    if (left <= nanoseconds::zero() || stop) {
-      return;
-    }
-    const auto slice = duration_cast<nanoseconds>(std::min<steady_clock::duration>(left, 50ms));
-    timespec wait{0, static_cast<long>(slice.count())};
-    nanosleep(&wait, nullptr);
-  }
-}
-
 Window TargetWindow(Display* display, const HackOptions& options) {
   if (options.target == HackTarget::kWindowId) {
     return static_cast<Window>(options.windowId);
@@ -371,7 +362,7 @@ GlWindow::~GlWindow() {
 
 // The X events that came since the last frame: the window's size followed, the end of the run
 // noticed, and in a window of its own the keys and the mouse handed to the input rules.
-bool HandleEvents(GlWindow& window, Saver& saver, XWindowHost& host) {
+bool HandleEvents(GlWindow& window, Saver& saver, std::mutex& saverMutex, XWindowHost& host) {
   bool quit = false;
   while (XPending(window.display) > 0) {
     XEvent event;
@@ -395,6 +386,7 @@ bool HandleEvents(GlWindow& window, Saver& saver, XWindowHost& host) {
       if (Translate(event, &saverEvent, &quit)) {
         host.pointer = PointerOf(event);
         const auto handle = static_cast<WindowHandle>(window.drawable);
+        const std::lock_guard<std::mutex> lock(saverMutex);
         // A close the rules ask for is handled at once: there is no queue of our own to post to.
         if (HandleSaverEvent(saver, host, handle, saverEvent).closeRequested) {
           HandleSaverEvent(saver, host, handle, SaverEvent{SaverEventKind::kCloseRequest});
@@ -404,6 +396,78 @@ bool HandleEvents(GlWindow& window, Saver& saver, XWindowHost& host) {
   }
   return !quit && !host.destroyed;
 }
+
+using Ms = std::chrono::duration<double, std::milli>;
+
+// The saver's frames on a clock of their own, in a thread of their own: each frame runs when it is
+// due and hands its plays to the sound then, whatever the drawing costs; the frames run wait in
+// `frames` for the window's thread to draw the one being heard. One mutex guards the saver (the
+// window's thread hands it the input) and the frames.
+class FrameRunner {
+ public:
+  FrameRunner(Saver& saver, SoftwareMixer* sound, std::uint32_t periodUs)
+      : saver_(saver),
+        sound_(sound),
+        start_(std::chrono::steady_clock::now()),
+        schedule_(saver.frameClock.Milliseconds(), periodUs, 1000),
+        thread_([this] { Run(); }) {}
+  ~FrameRunner() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      ending_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  FrameRunner(const FrameRunner&) = delete;
+  FrameRunner& operator=(const FrameRunner&) = delete;
+
+  // The time since frame 0 was due, in ms.
+  double ElapsedMs() const { return Ms(std::chrono::steady_clock::now() - start_).count(); }
+  std::chrono::steady_clock::time_point At(double elapsedMs) const {
+    return start_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ms(elapsedMs));
+  }
+
+  std::mutex mutex;
+  HeardFrames frames;
+  std::condition_variable added;  // a frame to come, where there was none
+
+ private:
+  void Run() {
+    // Signals go to the window's thread, which ends the run.
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGTERM);
+    sigaddset(&blocked, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!ending_) {
+      const FrameSchedule::Due due = schedule_.Take(ElapsedMs());
+      const bool noneAhead = frames.NextHeardMs() == std::numeric_limits<double>::infinity();
+      for (std::uint64_t k = due.first; k < due.first + due.count; ++k) {
+        Frame frame = AdvanceFrame(saver_, schedule_.TimeOf(k));
+        if (sound_ != nullptr) {
+          for (const SamplePlay& play : frame.plays) {
+            sound_->Play(play);
+          }
+        }
+        frames.Add(schedule_.OffsetOf(k), std::move(frame));
+      }
+      if (due.count > 0 && noneAhead) {
+        added.notify_one();
+      }
+      wake_.wait_until(lock, At(schedule_.NextDueMs()), [this] { return ending_; });
+    }
+  }
+
+  Saver& saver_;
+  SoftwareMixer* sound_;
+  const std::chrono::steady_clock::time_point start_;
+  FrameSchedule schedule_;
+  bool ending_ = false;
+  std::condition_variable wake_;
+  std::thread thread_;  // last: it starts once the rest is set
+};
 
 }  // namespace
 
@@ -423,25 +487,29 @@ int RunHackWindow(Display* display, const HackOptions& options,
   }
   FpsOverlay fps(display, options.showFps);
   XWindowHost host;
-  const auto delay = std::chrono::microseconds(options.delayUs);
-  auto next = std::chrono::steady_clock::now();
-  while (!stop && !xFailed && HandleEvents(window, saver, host) && !stop) {
-    const Frame frame = AdvanceFrame(saver, saver.frameClock.Milliseconds());
-    if (sound != nullptr) {
-      for (const SamplePlay& play : frame.plays) {
-        sound->Play(play);
+  FrameRunner runner(saver, sound, FramePeriodUs(options.delayUs));
+  while (!stop && !xFailed && HandleEvents(window, saver, runner.mutex, host) && !stop) {
+    // The frame of the moment being heard, which the latency puts behind the frames run.
+    Frame shown;
+    bool draw = false;
+    double wakeMs = 0;
+    {
+      std::unique_lock<std::mutex> lock(runner.mutex);
+      const double latencyMs = sound != nullptr ? sound->LatencyMs() : 0.0;
+      if (const Frame* heard = runner.frames.ToShow(runner.ElapsedMs() - latencyMs)) {
+        shown = *heard;
+        draw = true;
+      } else {
+        // Up when the next frame is heard, or for the window's events and the end of the run.
+        wakeMs = std::min(runner.frames.NextHeardMs() + latencyMs, runner.ElapsedMs() + 50);
+        runner.added.wait_until(lock, runner.At(wakeMs));
       }
     }
-    RenderFrame(frame);
-    fps.Draw(window.width, window.height, frame.dayMode);
-    glXSwapBuffers(display, window.drawable);
-    // Never faster than the delay allows, whatever the swap does; a late frame resets the pace.
-    next += delay;
-    const auto now = std::chrono::steady_clock::now();
-    if (next < now) {
-      next = now;
+    if (draw) {
+      RenderFrame(shown);
+      fps.Draw(window.width, window.height, shown.dayMode);
+      glXSwapBuffers(display, window.drawable);
     }
-    SleepUntil(next, stop);
   }
   return 0;
 }

@@ -107,11 +107,21 @@ int main(int argc, char** argv) {
   saver.saverContext.useMouse = 1;  // the mouse drags the table; moving it never ends the run
 
   // The audio thread lays the run's clock, the one the frames read, onto the stream.
+  const bool sounding = output.IsOpen();
   const int status =
-      RunHackWindow(display, options, stopRequested, saver, output.IsOpen() ? &mixer : nullptr,
+      RunHackWindow(display, options, stopRequested, saver, sounding ? &mixer : nullptr,
                     [&] { output.Start(mixer, saver.frameClock); });
 
   output.Close();
+  if (options.verbose && sounding) {
+    const SoftwareMixer::PlayTally tally = mixer.Tally();
+    std::fprintf(stderr,
+                 "ostinel: %llu plays, %llu late; latency %.1f ms at the end, %.1f ms at most; "
+                 "largest need %.1f ms\n",
+                 static_cast<unsigned long long>(tally.timed),
+                 static_cast<unsigned long long>(tally.late), mixer.LatencyMs(),
+                 tally.largestLatencyMs, tally.largestNeedMs);
+  }
   if (soundLock >= 0) {
     close(soundLock);
   }

@@ -1,9 +1,12 @@
 // The PulseAudio stream and its audio thread.
 #include "linux/pulse_output.h"
 
+#include <pthread.h>
 #include <pulse/error.h>
 #include <pulse/simple.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <time.h>
 
 #include <algorithm>
@@ -18,9 +21,23 @@ constexpr std::uint32_t kFrameBytes = 4;
 // What the server holds ahead of the speaker, 15 ms.
 constexpr std::uint32_t kTargetFrames = 661;
 constexpr std::uint32_t kTargetBytes = kTargetFrames * kFrameBytes;
-// How long after its instant a play is heard: time for the frame that sees its step to come (a
-// frame every 16.7 ms, some late), to hand the play over, and for the server's buffer to play out.
-constexpr std::uint32_t kPlayLatencyFrames = 38 * kMixRate / 1000;
+// The real-time priority the audio thread asks for: below the sound server's own (PulseAudio's is
+// 5), above every ordinary thread, the busy loops of other programs included.
+constexpr int kAudioPriority = 4;
+
+// The calling thread at a real-time priority, within what RLIMIT_RTPRIO grants (a privileged
+// process has no such bound); silently nothing where the system refuses.
+void RaiseToRealTime() {
+  int priority = kAudioPriority;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      limit.rlim_cur > 0) {
+    priority = std::min(priority, static_cast<int>(limit.rlim_cur));
+  }
+  sched_param param{};
+  param.sched_priority = priority;
+  pthread_setschedparam(pthread_self(), SCHED_FIFO | SCHED_RESET_ON_FORK, &param);
+}
 
 }  // namespace
 
@@ -56,8 +73,11 @@ void PulseOutput::Start(SoftwareMixer& mixer, Clock& clock) {
   mixer_ = &mixer;
   clock_ = &clock;
   // A play is due when its step began, never later than now; one that the clock puts further
-  // ahead than the latency meets a clock that does not keep time yet (the stream starting).
-  mixer.SetLatency(kPlayLatencyFrames, kPlayLatencyFrames);
+  // ahead than the latency's limit meets a clock that does not keep time yet (the stream
+  // starting).
+  const auto frames = [](double ms) { return static_cast<std::uint32_t>(ms * kMixRate / 1000); };
+  mixer.SetLatency(frames(kRealTimePlayLatency.startMs), frames(kRealTimePlayLatency.limitMs));
+  mixer.FollowNeeds(kRealTimePlayLatency);
   running_ = true;
   thread_ = std::thread([this] { Pump(); });
 }
@@ -69,6 +89,8 @@ void PulseOutput::Pump() {
   sigaddset(&blocked, SIGTERM);
   sigaddset(&blocked, SIGINT);
   pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
+  // Woken on time by the server whatever else the machine runs, where that is allowed.
+  RaiseToRealTime();
   std::int16_t block[kBlockFrames * 2];
   while (running_.load(std::memory_order_relaxed)) {
     // The block about to be mixed is heard once what the server holds has played: that instant

@@ -25,8 +25,9 @@ class PulseOutput {
   bool IsOpen() const { return stream_ != nullptr; }
 
   // Starts the audio thread, which renders `mixer` block by block until Close, laying `clock`'s
-  // instants onto the stream: a timed play is heard a constant 38 ms after the instant it is due
-  // at, or as soon as it can be when it comes later than that.
+  // instants onto the stream: a timed play is heard a latency after the instant it is due at,
+  // which follows what the plays need (kRealTimePlayLatency: from 38 ms, up to 150 ms). Where the
+  // system allows it, the thread runs at a real-time priority.
   void Start(SoftwareMixer& mixer, Clock& clock);
 
   // Ends the thread, fades the sound out over one block so that it ends without a click, lets

@@ -90,20 +90,26 @@ TEST(Mixer, VoicesSumInFloatAndClipOnce) {
 namespace {
 
 // Where a play of a sample of 5s starts, in a fresh mixer whose clock the observations `follow`
-// (frame rendered, ms) set, with a latency of 441 frames (10 ms).
+// (frame rendered, ms) set, with a latency of 441 frames (10 ms) or the hack's, which follows the
+// plays' needs; and whether the mixer counts it late.
 struct TimedCase {
   const char* rule;
   std::vector<std::pair<std::uint64_t, double>> follow;
   double at;
   std::uint64_t start;  // the first frame that sounds
+  bool late = false;
   std::uint32_t longestWait = 44100;
+  bool followsNeeds = false;
 };
 
-std::uint64_t StartOfTimedPlay(const TimedCase& c) {
+std::pair<std::uint64_t, bool> StartOfTimedPlay(const TimedCase& c) {
   SoftwareMixer mixer;
   const TestSample sample({5, 5, 5});
   mixer.Load(0, sample.wave);
   mixer.SetLatency(441, c.longestWait);
+  if (c.followsNeeds) {
+    mixer.FollowNeeds(kRealTimePlayLatency);
+  }
   std::vector<std::int16_t> out(2 * 44100);
   for (const auto& [frame, ms] : c.follow) {
     mixer.Render(out.data(), frame - mixer.RenderedFrames());
@@ -116,7 +122,7 @@ std::uint64_t StartOfTimedPlay(const TimedCase& c) {
   while (first < 44100 && out[2 * first] == 0) {
     ++first;
   }
-  return played + first;
+  return {played + first, mixer.Tally().late == 1};
 }
 
 }  // namespace
@@ -129,13 +135,22 @@ TEST(MixerClock, ATimedPlayStartsOnItsInstantsSamplePlusTheLatencyOrAtOnceWhenLa
        {{0, 1000.0}},
        1083.25,
        3671 + 441},
-      {"its frame already rendered: at once", {{0, 1000.0}, {8820, 1200.0}}, 1083.25, 8820},
+      {"its frame already rendered: at once, late",
+       {{0, 1000.0}, {8820, 1200.0}},
+       1083.25,
+       8820,
+       true},
       {"ahead across the wrap (2^32 - 6 ms, then 4.5 ms)", {{0, 4294967290.0}}, 4.5, 463 + 441},
-      {"more than a latency behind, across the wrap: at once", {{0, 4.0}}, 4294967280.0, 0},
+      {"more than a latency behind, across the wrap: at once, late",
+       {{0, 4.0}},
+       4294967280.0,
+       0,
+       true},
       {"further ahead than the longest wait (a clock not keeping time): at once",
        {{0, 1000.0}},
        1000.1,
        0,
+       false,
        441},
       {"a wake-up 3 ms late moves the clock by a hair",
        {{0, 1000.0}, {4410, 1103.0}},
@@ -145,9 +160,31 @@ TEST(MixerClock, ATimedPlayStartsOnItsInstantsSamplePlusTheLatencyOrAtOnceWhenLa
        {{0, 1000.0}, {4410, 1150.0}},
        1200.0,
        4410 + 2205 + 441},
+      // The hack's latency: from 38 ms (1675.8 frames), 15 ms over a larger need, 150 at most.
+      {"following the needs, one with time to spare: 38 ms on",
+       {{0, 1000.0}},
+       1000.0,
+       1676,
+       false,
+       441,
+       true},
+      {"one needing 40 ms (1764 frames), later than 38 ms allows: 55 ms on, on time",
+       {{0, 1000.0}, {4410, 1100.0}},
+       1060.0,
+       2646 + 2426,
+       false,
+       441,
+       true},
+      {"one needing 200 ms, past the limit: at once, late",
+       {{0, 1000.0}, {8820, 1200.0}},
+       1000.0,
+       8820,
+       true,
+       441,
+       true},
   };
   for (const TimedCase& c : cases) {
-    EXPECT_EQ(StartOfTimedPlay(c), c.start) << c.rule;
+    EXPECT_EQ(StartOfTimedPlay(c), std::make_pair(c.start, c.late)) << c.rule;
   }
 }
 
