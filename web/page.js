@@ -26,8 +26,14 @@ var Module = {
     showUi = model.ui;
     buildPanel(model);
     controls.hidden = !showUi;
-    if (soundAllowed()) setTimeout(startSound);
     updateHint();
+    // The first frame shows before the sound starts, which can hold the page up for a while; the
+    // piece's time begins after both.
+    setTimeout(() => {
+      if (soundAllowed()) startSound();
+      Module._ostinel_begin();
+    });
+    if (model.debug) setInterval(report, 1000);
   },
 };
 
@@ -82,6 +88,19 @@ function startSound() {
 // Asked once the first frame is drawn: starting the sound can hold the page up for a while.
 function soundAllowed() {
   return !navigator.getAutoplayPolicy || navigator.getAutoplayPolicy('audiocontext') === 'allowed';
+}
+
+// debug=1: how the page keeps time, each second in the console.
+let reported = -Infinity;
+function report() {
+  const state = JSON.parse(Module.UTF8ToString(Module._ostinel_report()));
+  const steps = state.steps.filter(([start]) => start > reported);
+  if (steps.length) reported = steps[steps.length - 1][0];
+  const after = steps.map(([start, heard]) => Math.round(heard - start));
+  console.log(`ostinel: latency ${Math.round(state.latencyMs)} ms; ${steps.length} steps heard ` +
+              (after.length ? `${Math.min(...after)} to ${Math.max(...after)} ms after they began, ` : '') +
+              `${steps.filter((step) => step[2]).length} late; frames up to ` +
+              `${Math.round(state.latestRunMs)} ms late, ${state.skippedFrames} skipped in all`);
 }
 
 // Input for the table: what happens in the controls and the panel stays theirs.
