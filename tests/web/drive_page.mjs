@@ -1,8 +1,8 @@
 // Drives the page in Debian's Chromium, in a kiosk window on the test's X server, and leaves what
 // it saw in the work folder for web_test.sh to judge: the first frame, pictures before and after
 // Enter and Space, the sound (parec on the sink's monitor) in front and hidden, two loads of one
-// link (their pictures, and the steps one of them placed through a stall), the console's errors,
-// and the timings.
+// link (their pictures, and the steps one of them placed through a stall), keys in full screen, a
+// touch drag, what the panel stores, the console's errors, and the timings.
 //   node drive_page.mjs BASE_URL WORK_DIR
 import {spawn} from 'node:child_process';
 import {writeFileSync} from 'node:fs';
@@ -160,7 +160,52 @@ try {
   await sleep(500);
   report.linkA = {...await pageReport(a), ...await shown(a)};
   await a.close();
+
+  // B in full screen from its button: the saver's keys reach the saver, and another key ends it.
+  const background = () => b.evaluate(() => {
+    const gl = document.getElementById('canvas').getContext('webgl');
+    const pixel = new Uint8Array(4);
+    gl.readPixels(2, 2, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+    return pixel[0];
+  });
+  await b.bringToFront();
+  await b.mouse.move(400, 300);
+  await b.mouse.move(420, 310);
+  await b.click('#fullscreen-button');
+  await b.waitForFunction(() => document.fullscreenElement, {timeout: 5000, polling: 100});
+  const night = await background();
+  await b.keyboard.press('Enter');
+  await settle(b);
+  report.fullScreen = {night, day: await background(),
+                       stayed: await b.evaluate(() => !!document.fullscreenElement)};
+  await b.keyboard.press('x');
+  await sleep(500);
+  report.fullScreen.left = await b.evaluate(() => !document.fullscreenElement);
+
+  // A finger dragged across the table turns it.
+  const cdp = await b.createCDPSession();
+  await cdp.send('Emulation.setTouchEmulationEnabled', {enabled: true, maxTouchPoints: 2});
+  const spinBefore = (await pageReport(b)).spin;
+  await b.touchscreen.touchStart(200, 300);
+  for (let x = 220; x <= 400; x += 20) await b.touchscreen.touchMove(x, 300);
+  await b.touchscreen.touchEnd();
+  await settle(b);
+  report.touchTurn = Math.abs((await pageReport(b)).spin - spinBefore);
+
+  // A choice in the panel of the link's page is stored; the link's own settings are not, and
+  // "Start again" plays the link's piece again.
+  await b.mouse.move(400, 300);
+  await b.mouse.move(420, 310);
+  await b.click('#settings-button');
+  await b.click('input[aria-label="Transient Spd: fast"]');
+  await Promise.all([b.waitForNavigation(), b.click('#restart')]);
+  report.restarted = await b.evaluate(() => location.search);
   await b.close();
+  const plain = await open(browser, 'index.html');
+  await started(plain);
+  report.stored = await plain.evaluate(() => JSON.parse(Module.UTF8ToString(Module._ostinel_panel()))
+    .settings.map((setting) => `${setting.option}=${setting.value}`).join('&'));
+  await plain.close();
   await browser.close();
 
   // At 1280×720, animation frames unthrottled: how many of the piece's 60 frames a second the page

@@ -3,8 +3,8 @@
 # its sound in a private PulseAudio null sink, served from 127.0.0.1 out of a sub-folder: the
 # start-up table against ostinel-render's at the same seed and size, Enter, Space, the drums on the
 # step grid and in a hidden tab, a lost WebGL context, a link's piece against ostinel-render's
-# (pictures after 10 s, every step through a stall), no error in the console; then the figures,
-# reported.
+# (pictures after 10 s, every step through a stall), keys in full screen, a touch drag, what the
+# panel stores, no error in the console; then the figures, reported.
 #   web_test.sh PAGE_DIR OSTINEL_RENDER WORK_DIR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -131,6 +131,15 @@ read -r same late placed median worst <<<"$steps"
 echo "link, load A: $placed steps placed, $late late, as ostinel-render's: $same; heard after their start median $median ms, worst $worst ms"
 check "a stall of 200 ms and a hidden tab lose no step and delay none" \
   holds "\"$same\" == \"same\" && $late == 0 && $placed >= 100"
+
+echo "full screen: background $(field fullScreen.night), $(field fullScreen.day) after Enter"
+check "after a click on Full screen, Enter is the saver's and another key ends it" holds \
+  "$(field fullScreen.night) == 0 && $(field fullScreen.day) == 236 && \"$(field fullScreen.stayed)\" == \"true\" && \"$(field fullScreen.left)\" == \"true\""
+echo "touch: a finger dragged 200 px turned the table $(field touchTurn) degrees"
+check "a touch drag turns the table" holds "$(field touchTurn) > 10"
+expect_equal "Start again plays the link's piece" "$(field restarted)" "?seed=42&tempo=6&density=2&rotation=0"
+expect_equal "a link's settings are not stored, the panel's choice is" "$(field stored)" \
+  "tempo=0&transient=2&density=0&rotation=0&use-mouse=1"
 
 errors=$(field 'errors.join("\n")')
 [ -n "$errors" ] && echo "$errors"
