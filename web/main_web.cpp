@@ -67,12 +67,13 @@ struct RunFrame {
   Frame frame;
 };
 
-// A step as the page placed it: its start and when it is heard, on the piece's time, and whether
-// it started late.
+// A step as the page placed it: its start and when it is heard, on the piece's time, whether it
+// started late, and how many samples it played.
 struct PlacedStep {
   double startMs;
   double heardMs;
   bool late;
+  std::size_t plays;
 };
 
 struct Page {
@@ -142,7 +143,8 @@ void RunDueFrames() {
       placed = page.sound.Play(play, now);
     }
     if (placed) {
-      page.steps.push_back(PlacedStep{frame.plays.front().at, placed->heardMs, placed->late});
+      page.steps.push_back(
+          PlacedStep{frame.plays.front().at, placed->heardMs, placed->late, frame.plays.size()});
       if (page.steps.size() > kStepsReported) {
         page.steps.pop_front();
       }
@@ -342,7 +344,7 @@ EMSCRIPTEN_KEEPALIVE void ostinel_volume(int percent, int muted) {
 // How the page keeps time, as JSON, for its report (debug=1) and its tests: the frame whose
 // pattern shows and the spin it is seen with, the latency now, the timer instant of the piece's
 // time 0, the frames skipped and drawn so far, the most a frame ran after it was due since the
-// last report, and the last steps as [start, heard, late] on the piece's time.
+// last report, and the last steps as [start, heard, late, samples played] on the piece's time.
 EMSCRIPTEN_KEEPALIVE const char* ostinel_report() {
   const double now = PieceNow();
   std::string json = "{\"frame\":" + std::to_string(page.shownIndex) +
@@ -355,7 +357,8 @@ EMSCRIPTEN_KEEPALIVE const char* ostinel_report() {
   page.latestRunMs = 0;
   for (const PlacedStep& step : page.steps) {
     json += std::string(&step == &page.steps.front() ? "[" : ",[") + Number(step.startMs, 3) + "," +
-            Number(step.heardMs) + "," + (step.late ? "1" : "0") + "]";
+            Number(step.heardMs) + "," + (step.late ? "1" : "0") + "," +
+            std::to_string(step.plays) + "]";
   }
   page.text = json + "]}";
   return page.text.c_str();

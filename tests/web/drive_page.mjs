@@ -141,17 +141,18 @@ try {
   await screenshot(page, 'restored.png');
   await page.close();
 
-  // One link loaded twice, A then B, ten seconds each or more: A stalled for 200 ms, then hidden
-  // behind B. Each one's picture, and the steps A placed.
-  const link = 'index.html?seed=42&tempo=6&density=2&rotation=0';
+  // One link loaded twice, A then B, ten seconds each or more: A stalled three times for 200 ms,
+  // then hidden behind B. Each one's picture, and the steps A placed.
+  const link = 'index.html?seed=42&tempo=6&transient=2&density=2&rotation=0';
   const a = await open(browser, link, `(${keepDrawing})();`);
   await started(a);
   await soundRuns(a);
-  await sleep(2000);
-  await a.evaluate(() => {
-    for (const end = performance.now() + 200; performance.now() < end;);
-  });
-  await sleep(1000);
+  for (const pause of [1500, 530, 610]) {
+    await sleep(pause);
+    await a.evaluate(() => {
+      for (const end = performance.now() + 200; performance.now() < end;);
+    });
+  }
   const b = await open(browser, link, `(${keepDrawing})();`);
   await started(b);
   await sleep(10000);
@@ -197,7 +198,7 @@ try {
   await b.mouse.move(400, 300);
   await b.mouse.move(420, 310);
   await b.click('#settings-button');
-  await b.click('input[aria-label="Transient Spd: fast"]');
+  await b.click('input[aria-label="Beat Spd(BPM): 100"]');
   await Promise.all([b.waitForNavigation(), b.click('#restart')]);
   report.restarted = await b.evaluate(() => location.search);
   await b.close();
