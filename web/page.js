@@ -106,8 +106,8 @@ function report() {
   const steps = state.steps.filter(([start]) => start > reported);
   if (steps.length) reported = steps[steps.length - 1][0];
   const after = steps.map(([start, heard]) => Math.round(heard - start));
-  console.log(`ostinel: latency ${Math.round(state.latencyMs)} ms; ${steps.length} steps heard ` +
-              (after.length ? `${Math.min(...after)} to ${Math.max(...after)} ms after they began, ` : '') +
+  const heard = after.length ? ` heard ${Math.min(...after)} to ${Math.max(...after)} ms after they began` : '';
+  console.log(`ostinel: latency ${Math.round(state.latencyMs)} ms; ${steps.length} steps${heard}, ` +
               `${steps.filter((step) => step[2]).length} late; frames up to ` +
               `${Math.round(state.latestRunMs)} ms late, ${state.skippedFrames} skipped in all`);
 }
