@@ -2,6 +2,7 @@
 // only these lines follow them.
 #pragma once
 
+#include "audio/play_latency.h"
 #include "audio/sample_play.h"
 #include "audio/software_mixer.h"
 #include "audio/stream_clock.h"
@@ -10,6 +11,7 @@
 #include "base/little_endian.h"
 #include "base/options.h"
 #include "base/program_resources.h"
+#include "core/frame_schedule.h"
 #include "core/saver.h"
 #include "core/settings_table.h"
 #include "gl/gl.h"

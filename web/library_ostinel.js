@@ -2,11 +2,11 @@
 // localStorage for the settings, leaving full screen. The page (page.js) sets Module.audioContext
 // once sound may start.
 mergeInto(LibraryManager.library, {
-  $ostinelSound: {pcm: [], slots: [], merger: null},
+  $ostinelSound: {pcm: [], slots: [], merger: null, output: null, gain: 1},
 
   // What is heard when comes from getOutputTimestamp where the browser has it, once it has begun to
   // answer; elsewhere the time being mixed stands for it.
-  ostinel_audio_now: function (mixedPtr, ratePtr, heardPtr, heardAtPtr) {
+  ostinel_audio_now: function (mixedPtr, ratePtr, heardPtr, heardAtPtr, nowPtr) {
     const context = Module.audioContext;
     if (!context || context.state !== 'running') return 0;
     const stamp = context.getOutputTimestamp
@@ -17,6 +17,7 @@ mergeInto(LibraryManager.library, {
     HEAPF64[ratePtr >> 3] = context.sampleRate;
     HEAPF64[heardPtr >> 3] = stamp.contextTime;
     HEAPF64[heardAtPtr >> 3] = stamp.performanceTime;
+    HEAPF64[nowPtr >> 3] = performance.now();
     return 1;
   },
 
@@ -35,8 +36,11 @@ mergeInto(LibraryManager.library, {
     const pcm = sound.pcm[id];
     if (!pcm) return;
     if (!sound.merger) {
+      sound.output = context.createGain();
+      sound.output.gain.value = sound.gain;
+      sound.output.connect(context.destination);
       sound.merger = context.createChannelMerger(2);
-      sound.merger.connect(context.destination);
+      sound.merger.connect(sound.output);
     }
     let slot = sound.slots[id];
     if (!slot) {
@@ -65,6 +69,13 @@ mergeInto(LibraryManager.library, {
     if (slot.source) slot.source.stop(at);
     source.start(at);
     slot.source = source;
+  },
+
+  // The page's volume over everything it plays, at once.
+  ostinel_audio_volume__deps: ['$ostinelSound'],
+  ostinel_audio_volume: function (gain) {
+    ostinelSound.gain = gain;
+    if (ostinelSound.output) ostinelSound.output.gain.value = gain;
   },
 
   ostinel_storage_get: function (name, out, size) {

@@ -1,10 +1,16 @@
 // Ostinel on a web page: the address's options over the stored settings, the WebGL context and the
-// run's set-up, then a frame each animation frame. The page's glue (page.js) hands over the input,
-// the canvas's size and the settings panel's choices through the functions exported here.
+// run's set-up, then the piece's frames on a clock of their own, 60 a second as ostinel-render
+// --fps 60 runs them, whenever animation frames come and, without them (a hidden tab), on a timer;
+// the picture is of the moment being heard. The page's glue (page.js) hands over the input, the
+// canvas's size and the settings panel's choices through the functions exported here.
 #include <emscripten.h>
+#include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,12 +24,19 @@
 extern "C" {
 // Leaves full screen, if the page is in it.
 void ostinel_leave_fullscreen();
+// The gain of everything the page plays, from now on.
+void ostinel_audio_volume(double gain);
 }
 
 namespace {
 
 constexpr char kCanvas[] = "#canvas";
 constexpr WindowHandle kPageWindow = 1;
+// Frame k at floor(k × 1000 / 60) ms of the piece's time.
+constexpr std::uint64_t kFramePeriodMs = 1000;
+constexpr std::uint64_t kFramesPerPeriod = 60;
+// How many steps' timings the report holds: the last 20 s or more at any tempo.
+constexpr std::size_t kStepsReported = 256;
 
 // The input rules' view of the page. Ending the saver, on a page, is leaving full screen: the page
 // itself goes on. There is no password (the system locks the screen itself).
@@ -39,19 +52,61 @@ class PageHost final : public WindowHost {
   std::int32_t VerifyPassword(WindowHandle) override { return 1; }
 };
 
+// The saver's clock on the page: the time of the frame being run, the piece's own, so that the
+// steps and the dice fall on the same frames on any display and in ostinel-render.
+class PieceClock final : public Clock {
+ public:
+  std::uint32_t now = 0;
+
+  std::uint32_t Milliseconds() override { return now; }
+};
+
+// A frame run, kept until a later one is being heard.
+struct RunFrame {
+  std::uint64_t index;
+  Frame frame;
+};
+
+// A step as the page placed it: its start and when it is heard, on the piece's time, whether it
+// started late, and how many samples it played.
+struct PlacedStep {
+  double startMs;
+  double heardMs;
+  bool late;
+  std::size_t plays;
+};
+
 struct Page {
   PageOptions options;
   std::uint32_t seed = 0;
   Settings panel;  // the settings panel's choices, stored for the page's next start
+  PageVolume volume;
   WebAudioSound sound;
   PageHost host;
-  std::optional<Saver> saver;  // the piece, with the settings it runs with
-  Frame shown;                 // the frame last drawn, drawn again when the canvas changes size
+  PieceClock clock;
+  FrameSchedule schedule{0, kFramePeriodMs, kFramesPerPeriod};
+  double originMs = 0;           // the timer instant of the piece's time 0
+  bool timing = false;           // the piece's time runs: frame 0 is shown, the page has started
+  std::optional<Saver> saver;    // the piece, with the settings it runs with
+  std::deque<RunFrame> recent;   // the frames run, from the one of the moment being heard on
+  Frame shown;                   // the frame last drawn, drawn again when the canvas changes size
+  std::uint64_t shownIndex = 0;  // whose pattern, step and look it shows
+  std::uint64_t shownCameraOf = 0;  // whose camera it shows
+  bool drawn = false;               // false: the next animation frame draws, whatever it shows
   bool contextLost = false;
+  // The report: the steps as placed, the frames skipped, the latest a frame ran since the last.
+  std::deque<PlacedStep> steps;
+  std::uint64_t skippedFrames = 0;
+  std::uint64_t drawnFrames = 0;
+  double latestRunMs = 0;
   std::string text;  // the last text handed to the page's glue
 };
 
 Page page;
+
+double PieceNow() {
+  return emscripten_get_now() - page.originMs;
+}
 
 void Handle(const SaverEvent& event) {
   Saver& saver = *page.saver;
@@ -62,21 +117,86 @@ void Handle(const SaverEvent& event) {
   }
 }
 
-// The next frame: its plays to the sound, its picture to the canvas while there is one.
-void NextFrame() {
-  page.sound.FollowClock();
-  page.shown = AdvanceFrame(*page.saver, page.saver->frameClock.Milliseconds());
-  for (const SamplePlay& play : page.shown.plays) {
-    page.sound.Play(play);
+// The frames due by now, in order, each with its own time: their plays to the sound, the frames
+// kept for the picture.
+void RunDueFrames() {
+  if (!page.timing) {
+    return;
   }
-  if (!page.contextLost) {
-    RenderFrame(page.shown);
+  const double now = PieceNow();
+  const std::uint64_t expected = page.schedule.next();
+  const FrameSchedule::Due due = page.schedule.Take(now);
+  if (due.count == 0) {
+    return;
+  }
+  page.skippedFrames += due.first - expected;
+  page.latestRunMs = std::max(page.latestRunMs, now - page.schedule.OffsetOf(due.first));
+  page.sound.FollowClock(page.originMs);
+  for (std::uint64_t k = due.first; k < due.first + due.count; ++k) {
+    const std::uint32_t time = page.schedule.TimeOf(k);
+    page.clock.now = time;
+    Frame frame = AdvanceFrame(*page.saver, time);
+    // A step this frame notices began after the frame before it.
+    page.sound.Expect(k > 0 ? page.schedule.OffsetOf(k - 1) : 0.0, now);
+    std::optional<WebAudioSound::Placed> placed;
+    for (const SamplePlay& play : frame.plays) {
+      placed = page.sound.Play(play, now);
+    }
+    if (placed) {
+      page.steps.push_back(
+          PlacedStep{frame.plays.front().at, placed->heardMs, placed->late, frame.plays.size()});
+      if (page.steps.size() > kStepsReported) {
+        page.steps.pop_front();
+      }
+    }
+    frame.plays.clear();
+    page.recent.push_back(RunFrame{k, std::move(frame)});
   }
 }
 
+// The frames before the one being heard go: the front is then the frame to show. It never moves
+// back, so a latency that grows holds the picture until the sound catches up with it.
+void LetGoOfHeardFrames() {
+  const double now = PieceNow();
+  const double heard = now - page.sound.LatencyMs(now);
+  while (page.recent.size() > 1 && page.schedule.OffsetOf(page.recent[1].index) <= heard) {
+    page.recent.pop_front();
+  }
+}
+
+// The picture of the moment being heard: the pattern, the raised step and the look of the frame
+// whose drums are sounding, from the camera of the latest frame, which follows the mouse at once.
+void Draw() {
+  LetGoOfHeardFrames();
+  if (page.contextLost || page.recent.empty()) {
+    return;
+  }
+  const RunFrame& heard = page.recent.front();
+  const RunFrame& latest = page.recent.back();
+  if (page.drawn && heard.index == page.shownIndex && latest.index == page.shownCameraOf) {
+    return;
+  }
+  page.shown = heard.frame;
+  page.shown.camera = latest.frame.camera;
+  page.shownIndex = heard.index;
+  page.shownCameraOf = latest.index;
+  RenderFrame(page.shown);
+  page.drawn = true;
+  ++page.drawnFrames;
+}
+
 EM_BOOL OnAnimationFrame(double, void*) {
-  NextFrame();
+  RunDueFrames();
+  Draw();
   return EM_TRUE;
+}
+
+// Frames run without animation frames, as in a hidden tab, where the drums go on: woken when the
+// next frame is due.
+void OnTimer(void*) {
+  RunDueFrames();
+  LetGoOfHeardFrames();
+  emscripten_set_timeout(OnTimer, std::max(0.0, page.schedule.NextDueMs() - PieceNow()), nullptr);
 }
 
 EM_BOOL OnContextLost(int, const void*, void*) {
@@ -87,6 +207,7 @@ EM_BOOL OnContextLost(int, const void*, void*) {
 
 EM_BOOL OnContextRestored(int, const void*, void*) {
   page.contextLost = !StartWebGlLayer();
+  page.drawn = false;
   return EM_TRUE;
 }
 
@@ -99,6 +220,12 @@ std::string Quoted(const char* text) {
     quoted += *c;
   }
   return quoted + "\"";
+}
+
+std::string Number(double value, int decimals = 1) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
 }
 
 }  // namespace
@@ -151,21 +278,39 @@ EMSCRIPTEN_KEEPALIVE void ostinel_pointer(int type, int button, int x, int y) {
 EMSCRIPTEN_KEEPALIVE void ostinel_resize(int width, int height) {
   emscripten_set_canvas_element_size(kCanvas, width, height);
   ResizeScene(width, height);
-  if (!page.contextLost) {
+  if (!page.contextLost && page.drawn) {
     RenderFrame(page.shown);  // the last frame again, at the new size
   }
 }
 
+// The page has started (and its sound, where the browser lets it start at once): the piece's time
+// begins, so that what the start-up did after frame 0 (the panel, an audio output opened in
+// half a second) holds no frame up.
+EMSCRIPTEN_KEEPALIVE void ostinel_begin() {
+  if (!page.timing) {
+    page.timing = true;
+    page.originMs = emscripten_get_now();
+    OnTimer(nullptr);
+  }
+}
+
 // The settings panel, as JSON: each setting of the table with its group, the labels of its choices,
-// its least value and the panel's value; and the link to this piece.
+// its least value and the panel's value; the groups the address sets for this visit; the volume;
+// the link to this piece, and the addresses that start it again and start a new one.
 EMSCRIPTEN_KEEPALIVE const char* ostinel_panel() {
-  std::string json = "{\"ui\":" + std::string(page.options.ui ? "true" : "false") + ",\"piece\":" +
-                     Quoted(PieceQuery(page.seed, page.saver->saverContext).c_str()) +
-                     ",\"settings\":[";
+  const auto flag = [](bool value) { return std::string(value ? "true" : "false"); };
+  std::string json =
+      "{\"ui\":" + flag(page.options.ui) + ",\"debug\":" + flag(page.options.debug) +
+      ",\"piece\":" + Quoted(PieceQuery(page.seed, page.saver->saverContext).c_str()) +
+      ",\"restart\":" + Quoted(RestartQuery(page.options, &page.seed).c_str()) +
+      ",\"newPiece\":" + Quoted(RestartQuery(page.options, nullptr).c_str()) +
+      ",\"volume\":" + std::to_string(page.volume.percent) +
+      ",\"muted\":" + flag(page.volume.muted) + ",\"settings\":[";
   for (const SettingInfo& setting : kSettings) {
     json += std::string(&setting == kSettings ? "" : ",") +
             "{\"option\":" + Quoted(setting.option) + ",\"group\":" + Quoted(setting.group) +
-            ",\"check\":" + (&setting == &kUseMouseSetting ? "true" : "false") +
+            ",\"check\":" + flag(&setting == &kUseMouseSetting) +
+            ",\"given\":" + flag(page.options.given[&setting - kSettings]) +
             ",\"min\":" + std::to_string(setting.min) +
             ",\"value\":" + std::to_string(page.panel.Of(setting)) + ",\"labels\":[";
     for (int i = 0; i < ChoiceCount(setting); ++i) {
@@ -189,6 +334,36 @@ EMSCRIPTEN_KEEPALIVE int ostinel_choose(const char* option, int value) {
   return 1;
 }
 
+// The panel's volume (0 to 100) and mute: heard at once, and stored.
+EMSCRIPTEN_KEEPALIVE void ostinel_volume(int percent, int muted) {
+  page.volume = PageVolume{std::clamp(percent, 0, 100), muted != 0};
+  ostinel_audio_volume(VolumeGain(page.volume));
+  SavePageVolume(page.volume);
+}
+
+// How the page keeps time, as JSON, for its report (debug=1) and its tests: the frame whose
+// pattern shows and the spin it is seen with, the latency now, the timer instant of the piece's
+// time 0, the frames skipped and drawn so far, the most a frame ran after it was due since the
+// last report, and the last steps as [start, heard, late, samples played] on the piece's time.
+EMSCRIPTEN_KEEPALIVE const char* ostinel_report() {
+  const double now = PieceNow();
+  std::string json = "{\"frame\":" + std::to_string(page.shownIndex) +
+                     ",\"spin\":" + Number(page.shown.camera.tableSpin) +
+                     ",\"latencyMs\":" + Number(page.sound.LatencyMs(now)) +
+                     ",\"originMs\":" + Number(page.originMs) +
+                     ",\"skippedFrames\":" + std::to_string(page.skippedFrames) +
+                     ",\"drawnFrames\":" + std::to_string(page.drawnFrames) +
+                     ",\"latestRunMs\":" + Number(page.latestRunMs) + ",\"steps\":[";
+  page.latestRunMs = 0;
+  for (const PlacedStep& step : page.steps) {
+    json += std::string(&step == &page.steps.front() ? "[" : ",[") + Number(step.startMs, 3) + "," +
+            Number(step.heardMs) + "," + (step.late ? "1" : "0") + "," +
+            std::to_string(step.plays) + "]";
+  }
+  page.text = json + "]}";
+  return page.text.c_str();
+}
+
 }  // extern "C"
 
 // argv[1] is the page's query string.
@@ -203,8 +378,10 @@ int main(int argc, char** argv) {
                   ? page.options.seed
                   : static_cast<std::uint32_t>(std::floor(emscripten_random() * 4294967296.0));
   page.panel = LoadPageSettings();
-  Saver& saver = page.saver.emplace(
-      kSaver, RunPlatform{PlatformClock(), nullptr, PlatformResources()}, page.seed);
+  page.volume = LoadPageVolume();
+  ostinel_audio_volume(VolumeGain(page.volume));
+  Saver& saver =
+      page.saver.emplace(kSaver, RunPlatform{page.clock, nullptr, PlatformResources()}, page.seed);
   static_cast<Settings&>(saver.saverContext) = page.panel;
   ApplyPageOptions(page.options, &saver.saverContext);
   LoadSamples(PlatformResources(),
@@ -231,7 +408,13 @@ int main(int argc, char** argv) {
   OnSaverWindowCreated(saver, kPageWindow);
   SetUpScene(saver, width, height);
   SetUpRun(saver, kPageWindow);
-  NextFrame();  // the first frame at once, before the first animation frame
+  // Frame 0 now, drawn at once, before the first animation frame; the next once the page has
+  // started (ostinel_begin).
+  page.timing = true;
+  page.originMs = emscripten_get_now();
+  RunDueFrames();
+  page.timing = false;
+  Draw();
   emscripten_request_animation_frame_loop(OnAnimationFrame, nullptr);
   return 0;
 }

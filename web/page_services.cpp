@@ -31,6 +31,14 @@ std::string ItemName(const char* name) {
   return std::string(kSaverKey) + "\\" + name;
 }
 
+// The stored item `name` as a number within [min, max], or false.
+bool ReadItem(const char* name, std::int64_t min, std::int64_t max, std::int64_t* value) {
+  char text[16];
+  const int length = ostinel_storage_get(ItemName(name).c_str(), text, sizeof text);
+  return length >= 0 && length < static_cast<int>(sizeof text) - 1 &&
+         ReadNumber(text, min, max, value) == NumberReading::kOk;
+}
+
 }  // namespace
 
 Clock& PlatformClock() {
@@ -42,11 +50,8 @@ Clock& PlatformClock() {
 Settings LoadPageSettings() {
   Settings settings;
   for (const SettingInfo& setting : kSettings) {
-    char text[16];
-    const int length = ostinel_storage_get(ItemName(setting.storedName).c_str(), text, sizeof text);
     std::int64_t value = 0;
-    if (length >= 0 && length < static_cast<int>(sizeof text) - 1 &&
-        ReadNumber(text, INT32_MIN, UINT32_MAX, &value) == NumberReading::kOk) {
+    if (ReadItem(setting.storedName, INT32_MIN, UINT32_MAX, &value)) {
       settings.Of(setting) = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     }
   }
@@ -61,4 +66,22 @@ bool SavePageSettings(const Settings& settings) {
             saved;
   }
   return saved;
+}
+
+PageVolume LoadPageVolume() {
+  PageVolume volume;
+  std::int64_t value = 0;
+  if (ReadItem("Volume", 0, 100, &value)) {
+    volume.percent = static_cast<std::int32_t>(value);
+  }
+  if (ReadItem("Mute", 0, 1, &value)) {
+    volume.muted = value == 1;
+  }
+  return volume;
+}
+
+bool SavePageVolume(const PageVolume& volume) {
+  const bool saved =
+      ostinel_storage_set(ItemName("Volume").c_str(), std::to_string(volume.percent).c_str()) != 0;
+  return ostinel_storage_set(ItemName("Mute").c_str(), volume.muted ? "1" : "0") != 0 && saved;
 }
