@@ -25,7 +25,7 @@
 #include "gl/renderer.h"
 #include "gl/scene.h"
 #include "linux/hack_options.h"
-#include "linux/heard_frames.h"
+#include "core/heard_frames.h"
 
 namespace {
 
@@ -451,7 +451,7 @@ class FrameRunner {
             sound_->Play(play);
           }
         }
-        frames.Add(schedule_.OffsetOf(k), std::move(frame));
+        frames.Add(k, schedule_.OffsetOf(k), std::move(frame));
       }
       if (due.count > 0 && noneAhead) {
         added.notify_one();

@@ -12,6 +12,7 @@
 #include "base/options.h"
 #include "base/program_resources.h"
 #include "core/frame_schedule.h"
+#include "core/heard_frames.h"
 #include "core/saver.h"
 #include "core/settings_table.h"
 #include "gl/gl.h"

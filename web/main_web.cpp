@@ -61,12 +61,6 @@ class PieceClock final : public Clock {
   std::uint32_t Milliseconds() override { return now; }
 };
 
-// A frame run, kept until a later one is being heard.
-struct RunFrame {
-  std::uint64_t index;
-  Frame frame;
-};
-
 // A step as the page placed it: its start and when it is heard, on the piece's time, whether it
 // started late, and how many samples it played.
 struct PlacedStep {
@@ -88,7 +82,7 @@ struct Page {
   double originMs = 0;           // the timer instant of the piece's time 0
   bool timing = false;           // the piece's time runs: frame 0 is shown, the page has started
   std::optional<Saver> saver;    // the piece, with the settings it runs with
-  std::deque<RunFrame> recent;   // the frames run, from the one of the moment being heard on
+  HeardFrames frames;            // the frames run, from the one of the moment being heard on
   Frame shown;                   // the frame last drawn, drawn again when the canvas changes size
   std::uint64_t shownIndex = 0;  // whose pattern, step and look it shows
   std::uint64_t shownCameraOf = 0;  // whose camera it shows
@@ -150,29 +144,26 @@ void RunDueFrames() {
       }
     }
     frame.plays.clear();
-    page.recent.push_back(RunFrame{k, std::move(frame)});
+    page.frames.Add(k, page.schedule.OffsetOf(k), std::move(frame));
   }
 }
 
-// The frames before the one being heard go: the front is then the frame to show. It never moves
-// back, so a latency that grows holds the picture until the sound catches up with it.
+// The frames before the one being heard go. It never moves back, so a latency that grows holds
+// the picture until the sound catches up with it.
 void LetGoOfHeardFrames() {
   const double now = PieceNow();
-  const double heard = now - page.sound.LatencyMs(now);
-  while (page.recent.size() > 1 && page.schedule.OffsetOf(page.recent[1].index) <= heard) {
-    page.recent.pop_front();
-  }
+  page.frames.Hear(now - page.sound.LatencyMs(now));
 }
 
 // The picture of the moment being heard: the pattern, the raised step and the look of the frame
 // whose drums are sounding, from the camera of the latest frame, which follows the mouse at once.
 void Draw() {
   LetGoOfHeardFrames();
-  if (page.contextLost || page.recent.empty()) {
+  if (page.contextLost || page.frames.empty()) {
     return;
   }
-  const RunFrame& heard = page.recent.front();
-  const RunFrame& latest = page.recent.back();
+  const HeardFrames::Run& heard = page.frames.heard();
+  const HeardFrames::Run& latest = page.frames.latest();
   if (page.drawn && heard.index == page.shownIndex && latest.index == page.shownCameraOf) {
     return;
   }
