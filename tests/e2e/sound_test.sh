@@ -80,9 +80,13 @@ grid() {
       printf "%.2f %.2f %.2f %d %d %d%s\n", period, keep, (n > 1 ? within / (n - 1) : 0), even, odd, n - 1, list
     }'
 }
-drums() { start_saver "$work/$name.txt" && sleep 1 && xdotool key space && sleep 6 && xdotool key a && wait "$driver_pid"; }
-# NAME|SETTINGS|STEP ms, the pattern filled by Space: at tempo index 3 steps of 125 ms, on odd
-# points too (a 250 ms grid has none); at the default index 0, 250 ms.
+drums() {
+  start_saver "$work/$name.txt" && sleep 1 && xdotool key Down space && sleep 6 && xdotool key a &&
+    wait "$driver_pid"
+}
+# NAME|SETTINGS|STEP ms, the pattern of the dice's fixed sequence (Down, then Space), whose unmuted
+# cells fall on every step: at tempo index 3 steps of 125 ms, on odd points too (a 250 ms grid has
+# none); at the default index 0, 250 ms.
 while IFS='|' read -r -u 3 name seeded step; do
   settings $seeded
   record "$work/$name.wav" drums
