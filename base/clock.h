@@ -23,5 +23,14 @@ class Clock {
   }
 };
 
+// The clock of a saver whose frames keep a time of their own (a render, the page): it reads the
+// time the shell set, that of the frame being run.
+class FrameTimeClock final : public Clock {
+ public:
+  std::uint32_t now = 0;
+
+  std::uint32_t Milliseconds() override { return now; }
+};
+
 // The clock of the platform the saver runs on.
 Clock& PlatformClock();

@@ -31,14 +31,6 @@
 
 namespace {
 
-// The millisecond timer as the frames see it: set to each frame's time.
-class VirtualClock final : public Clock {
- public:
-  std::uint32_t now = 0;
-
-  std::uint32_t Milliseconds() override { return now; }
-};
-
 // An OSMesa context current on a buffer of its own: RGBA bytes, bottom row first.
 class OffscreenTarget {
  public:
@@ -490,7 +482,7 @@ class Renderer {
   const std::filesystem::path dir_;
   Trace trace_;
   WavWriter wav_;
-  VirtualClock clock_;
+  FrameTimeClock clock_;  // the timer as the frames see it
   SoftwareMixer mixer_;
   Saver saver_;
   SoundTrack sound_;

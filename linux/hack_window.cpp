@@ -492,7 +492,6 @@ int RunHackWindow(Display* display, const HackOptions& options,
     // The frame of the moment being heard, which the latency puts behind the frames run.
     Frame shown;
     bool draw = false;
-    double wakeMs = 0;
     {
       std::unique_lock<std::mutex> lock(runner.mutex);
       const double latencyMs = sound != nullptr ? sound->LatencyMs() : 0.0;
@@ -501,7 +500,8 @@ int RunHackWindow(Display* display, const HackOptions& options,
         draw = true;
       } else {
         // Up when the next frame is heard, or for the window's events and the end of the run.
-        wakeMs = std::min(runner.frames.NextHeardMs() + latencyMs, runner.ElapsedMs() + 50);
+        const double wakeMs =
+            std::min(runner.frames.NextHeardMs() + latencyMs, runner.ElapsedMs() + 50);
         runner.added.wait_until(lock, runner.At(wakeMs));
       }
     }

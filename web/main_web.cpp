@@ -52,15 +52,6 @@ class PageHost final : public WindowHost {
   std::int32_t VerifyPassword(WindowHandle) override { return 1; }
 };
 
-// The saver's clock on the page: the time of the frame being run, the piece's own, so that the
-// steps and the dice fall on the same frames on any display and in ostinel-render.
-class PieceClock final : public Clock {
- public:
-  std::uint32_t now = 0;
-
-  std::uint32_t Milliseconds() override { return now; }
-};
-
 // A step as the page placed it: its start and when it is heard, on the piece's time, whether it
 // started late, and how many samples it played.
 struct PlacedStep {
@@ -77,7 +68,7 @@ struct Page {
   PageVolume volume;
   WebAudioSound sound;
   PageHost host;
-  PieceClock clock;
+  FrameTimeClock clock;  // the piece's own time, that of the frame being run
   FrameSchedule schedule{0, kFramePeriodMs, kFramesPerPeriod};
   double originMs = 0;           // the timer instant of the piece's time 0
   bool timing = false;           // the piece's time runs: frame 0 is shown, the page has started
